@@ -9,7 +9,7 @@
 namespace workbook {
 
 // What a column mostly holds, decided from the values of its records.
-enum class ColumnKind { Empty, Text, Number, Date, Mixed };
+enum class ColumnKind { Empty, Text, Number, Date };
 
 ColumnKind columnKindOf(std::span<const data::Value* const> columnValues);
 
