@@ -11,13 +11,13 @@
 
 namespace {
 
-struct Run {
+struct CliRun {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Run runCli(const QStringList& args)
+CliRun runCli(const QStringList& args)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -25,7 +25,7 @@ Run runCli(const QStringList& args)
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(VARNELO_CLI), args);
     EXPECT_TRUE(process.waitForFinished(30000)) << "the companion did not finish";
-    Run run;
+    CliRun run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
@@ -42,7 +42,7 @@ TEST(SettingsCommand, WriteThenShowAndReadBack)
 {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("DataSet.ini"));
-    const Run write = runCli({QStringLiteral("settings"), QStringLiteral("write"), QStringLiteral("--type"),
+    const CliRun write = runCli({QStringLiteral("settings"), QStringLiteral("write"), QStringLiteral("--type"),
                               QStringLiteral("SQL"), QStringLiteral("--source"), QStringLiteral("db.example,1433"),
                               QStringLiteral("--user"), QStringLiteral("sa"), QStringLiteral("--password=p;w=d \"x\""),
                               QStringLiteral("--catalog"), QStringLiteral(u"商品"), QStringLiteral("--path"),
@@ -75,7 +75,7 @@ TEST(SettingsCommand, WriteThenShowAndReadBack)
     EXPECT_EQ(read.Catalog, "\xC9\xCC\xC6\xB7");
     EXPECT_EQ(read.DataPath, " /srv/\xCA\xFD\xBE\xDD/Client.sdb ");
 
-    const Run show = runCli({QStringLiteral("settings"), QStringLiteral("show"), ini});
+    const CliRun show = runCli({QStringLiteral("settings"), QStringLiteral("show"), ini});
     ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
     EXPECT_EQ(show.out, QStringLiteral(u"DataType=SQL\nSource=db.example,1433\nUserID=sa\nPassword=********\n"
                                        u"Catalog=商品\nDataPath= /srv/数据/Client.sdb \n"));
@@ -89,13 +89,26 @@ TEST(SettingsCommand, MissingOptionsWriteEmptyValuesAndReplaceTheOldFile)
                       QStringLiteral("old"), QStringLiteral("--catalog"), QStringLiteral("old"), ini})
                   .exitCode,
               0);
-    const Run write = runCli({QStringLiteral("settings"), QStringLiteral("write"), QStringLiteral("--path"),
+    const CliRun write = runCli({QStringLiteral("settings"), QStringLiteral("write"), QStringLiteral("--path"),
                               QStringLiteral("/data/Client.sdb"), ini});
     ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
 
-    const Run show = runCli({QStringLiteral("settings"), QStringLiteral("show"), ini});
+    const CliRun show = runCli({QStringLiteral("settings"), QStringLiteral("show"), ini});
     ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
     EXPECT_EQ(show.out, QStringLiteral("DataType=\nSource=\nUserID=\nPassword=\nCatalog=\nDataPath=/data/Client.sdb\n"));
+}
+
+TEST(SettingsCommand, TypeOtherThanSqlIsWrittenWithANote)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("DataSet.ini"));
+    const CliRun write = runCli({QStringLiteral("settings"), QStringLiteral("write"), QStringLiteral("--type"),
+                                 QStringLiteral("sql"), ini});
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.err.contains(QLatin1String("only the exact type 'SQL' selects SQL Server"))) << write.err.toStdString();
+    settings::TDataSetStr read;
+    settings::ReadDataSetStr(ini, "Database", read);
+    EXPECT_EQ(read.DataType, "sql");
 }
 
 TEST(SettingsCommand, BadUseFailsClearlyAndWritesNothing)
@@ -130,7 +143,7 @@ TEST(SettingsCommand, BadUseFailsClearlyAndWritesNothing)
         QStringList args{QStringLiteral("settings")};
         for (const QString& arg : c.args)
             args << (arg == QLatin1String("FILE") ? ini : arg);
-        const Run run = runCli(args);
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.exitCode, 1) << c.message.toStdString();
         EXPECT_TRUE(run.err.contains(c.message)) << "expected '" << c.message.toStdString() << "', got '"
                                                  << run.err.toStdString() << "'";
