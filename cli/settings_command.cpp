@@ -34,7 +34,12 @@ constexpr qsizetype maxPlainBytes = (settings::IniFile::maxValueLength - 2) / 2;
 
 QByteArray scrambledLine(const SettingKey& setting, const QString& value)
 {
-    const QByteArray plain = settings::toGbk(value);
+    QByteArray plain;
+    try {
+        plain = settings::toGbk(value);
+    } catch (const data::Error& error) {
+        throw data::Error(QLatin1String(setting.option) + QStringLiteral(": ") + error.message());
+    }
     if (plain.size() > maxPlainBytes)
         throw data::Error(QStringLiteral("%1 is %2 bytes long in GBK; a settings value holds at most %3")
                               .arg(QLatin1String(setting.option))

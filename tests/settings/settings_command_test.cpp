@@ -129,7 +129,7 @@ TEST(SettingsCommand, BadUseFailsClearlyAndWritesNothing)
         {{QStringLiteral("write"), QStringLiteral("FILE"), QStringLiteral("other.ini")},
          QStringLiteral("takes one FILE")},
         {{QStringLiteral("write"), QStringLiteral("--catalog"), QStringLiteral(u"ab😀"), QStringLiteral("FILE")},
-         QStringLiteral(u"'😀' (U+1F600) has no GBK code")},
+         QStringLiteral(u"--catalog: the character '😀' (U+1F600) has no GBK code")},
         {{QStringLiteral("write"), QStringLiteral("--path"), QString(1023, u'x'), QStringLiteral("FILE")},
          QStringLiteral("--path is 1023 bytes long in GBK; a settings value holds at most 1022")},
         {{QStringLiteral("show"), QStringLiteral("FILE")}, QStringLiteral("no such file")},
