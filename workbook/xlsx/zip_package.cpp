@@ -1,0 +1,163 @@
+#include "workbook/xlsx/zip_package.h"
+
+#include "workbook/common/messages.h"
+
+#include <zip.h>
+
+#include <memory>
+
+namespace workbook::xlsx {
+namespace {
+
+struct FileCloser {
+    void operator()(zip_file_t* f) const { zip_fclose(f); }
+};
+
+} // namespace
+
+ZipPackage::ZipPackage(const QString& path, const QByteArray& bytes) : path_(path), bytes_(bytes)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    source_ = zip_source_buffer_create(bytes_.constData(), zip_uint64_t(bytes_.size()), 0, &error);
+    if (!source_) {
+        zip_error_fini(&error);
+        throw badContent(path_, QStringLiteral("内存不足。"));
+    }
+    archive_ = zip_open_from_source(source_, ZIP_RDONLY, &error);
+    if (!archive_) {
+        const QString why = QString::fromUtf8(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        zip_source_free(source_);
+        source_ = nullptr;
+        throw badContent(path_, QStringLiteral("不是有效的 zip 压缩包（%1）。").arg(why));
+    }
+    zip_error_fini(&error);
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (name)
+            index_.insert(QString::fromUtf8(name).toLower(), i);
+    }
+}
+
+ZipPackage::~ZipPackage()
+{
+    if (archive_)
+        zip_discard(archive_); // also frees the source
+}
+
+qint64 ZipPackage::indexOf(const QString& part) const
+{
+    QString key = part.toLower();
+    if (key.startsWith(u'/'))
+        key.remove(0, 1);
+    return index_.value(key, -1);
+}
+
+bool ZipPackage::contains(const QString& part) const { return indexOf(part) >= 0; }
+
+QByteArray ZipPackage::read(const QString& part) const
+{
+    const qint64 index = indexOf(part);
+    if (index < 0)
+        throw badContent(path_, QStringLiteral("缺少部件“%1”。").arg(part));
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(archive_, zip_uint64_t(index), 0, &st) != 0)
+        throw badContent(path_, QStringLiteral("部件“%1”无法读取。").arg(part));
+    const qint64 compressed = (st.valid & ZIP_STAT_COMP_SIZE) ? qint64(st.comp_size) : 0;
+    std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, zip_uint64_t(index), 0));
+    if (!file)
+        throw badContent(path_, QStringLiteral("部件“%1”无法解压（%2）。")
+                                    .arg(part, QString::fromUtf8(zip_strerror(archive_))));
+    // The declared size is only a hint; the limits apply to what actually comes out.
+    QByteArray out;
+    if ((st.valid & ZIP_STAT_SIZE) && qint64(st.size) <= kMaxPartBytes)
+        out.reserve(qsizetype(st.size));
+    char buffer[1 << 16];
+    for (;;) {
+        const zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
+        if (n < 0)
+            throw badContent(path_, QStringLiteral("部件“%1”已损坏（%2）。")
+                                        .arg(part, QString::fromUtf8(zip_file_strerror(file.get()))));
+        if (n == 0)
+            break;
+        out.append(buffer, qsizetype(n));
+        if (out.size() > kMaxPartBytes ||
+            (out.size() > kRatioFloor && out.size() / std::max<qint64>(compressed, 1) > kMaxRatio))
+            throw badContent(path_, QStringLiteral("部件“%1”解压后过大，疑似压缩炸弹。").arg(part));
+    }
+    return out;
+}
+
+QByteArray ZipPackage::rewrite(const QHash<QString, QByteArray>& replaced, const QStringList& removed) const
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(bytes_.constData(), zip_uint64_t(bytes_.size()), 0, &error);
+    if (!target)
+        throw writeRefused(QStringLiteral("内存不足。"));
+    zip_source_keep(target);
+    zip_t* out = zip_open_from_source(target, 0, &error);
+    if (!out) {
+        zip_source_free(target);
+        throw writeRefused(QString::fromUtf8(zip_error_strerror(&error)));
+    }
+    auto failed = [&](const QString& why) {
+        zip_discard(out);
+        zip_source_free(target);
+        return writeRefused(QStringLiteral("无法生成工作簿（%1）。").arg(why));
+    };
+    for (auto it = replaced.begin(); it != replaced.end(); ++it) {
+        const qint64 index = indexOf(it.key());
+        zip_source_t* data = zip_source_buffer(out, it.value().constData(), zip_uint64_t(it.value().size()), 0);
+        if (!data)
+            throw failed(QString::fromUtf8(zip_strerror(out)));
+        zip_int64_t at = index;
+        if (index >= 0) {
+            if (zip_file_replace(out, zip_uint64_t(index), data, 0) != 0) {
+                zip_source_free(data);
+                throw failed(QString::fromUtf8(zip_strerror(out)));
+            }
+        } else {
+            QString name = it.key();
+            if (name.startsWith(u'/'))
+                name.remove(0, 1);
+            at = zip_file_add(out, name.toUtf8().constData(), data, ZIP_FL_ENC_UTF_8);
+            if (at < 0) {
+                zip_source_free(data);
+                throw failed(QString::fromUtf8(zip_strerror(out)));
+            }
+        }
+        // Fast deflate: a large sheet must be stored again within a fraction of a second.
+        zip_set_file_compression(out, zip_uint64_t(at), ZIP_CM_DEFLATE, 1);
+    }
+    for (const QString& part : removed) {
+        const qint64 index = indexOf(part);
+        if (index >= 0)
+            zip_delete(out, zip_uint64_t(index));
+    }
+    if (zip_close(out) != 0) {
+        const QString why = QString::fromUtf8(zip_strerror(out));
+        zip_discard(out);
+        zip_source_free(target);
+        throw writeRefused(QStringLiteral("无法生成工作簿（%1）。").arg(why));
+    }
+    QByteArray result;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_source_stat(target, &st) != 0 || zip_source_open(target) != 0) {
+        zip_source_free(target);
+        throw writeRefused(QStringLiteral("无法生成工作簿。"));
+    }
+    result.resize(qsizetype(st.size));
+    const zip_int64_t n = zip_source_read(target, result.data(), st.size);
+    zip_source_close(target);
+    zip_source_free(target);
+    if (n != zip_int64_t(st.size))
+        throw writeRefused(QStringLiteral("无法生成工作簿。"));
+    return result;
+}
+
+} // namespace workbook::xlsx
