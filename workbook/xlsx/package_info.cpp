@@ -47,7 +47,7 @@ QString text(const char* s) { return QString::fromUtf8(s); }
 void parse(pugi::xml_document& doc, const QString& path, const QString& part, const QByteArray& xml)
 {
     const pugi::xml_parse_result result =
-        doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default & ~pugi::parse_doctype);
+        doc.load_buffer(xml.constData(), size_t(xml.size()), (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_doctype);
     if (!result)
         throw badContent(path, QStringLiteral("部件“%1”不是有效的 XML（%2）。").arg(part, QString::fromUtf8(result.description())));
 }

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <charconv>
+#include <cmath>
 
 namespace workbook::xlsx {
 namespace {
@@ -92,19 +93,36 @@ QString readInlineString(XmlScanner& scan)
 
 } // namespace
 
+// Before 1899-12-30 the two encodings part: a serial counts days and fractions on one line,
+// while an OLE date keeps the day's time as a positive fraction ("-1.25" is 1899-12-29 06:00).
+static double oleFromLinear(double linear)
+{
+    const double day = std::floor(linear);
+    const double time = linear - day;
+    return linear < 0 && time > 0 ? day - time : linear;
+}
+
+static double linearFromOle(double ole)
+{
+    const double day = std::trunc(ole);
+    const double time = ole - day;
+    return ole < 0 && time < 0 ? day - time : ole;
+}
+
 double oleDateFromSerial(double serial, bool date1904)
 {
     if (date1904)
-        return serial + 1462;
+        return oleFromLinear(serial + 1462);
     // Serial 60 is the phantom 29 February 1900; the days before it are one day off.
-    return serial > 0 && serial < 60 ? serial + 1 : serial;
+    return oleFromLinear(serial > 0 && serial < 60 ? serial + 1 : serial);
 }
 
 double serialFromOleDate(double oleDate, bool date1904)
 {
+    const double linear = linearFromOle(oleDate);
     if (date1904)
-        return oleDate - 1462;
-    return oleDate > 1 && oleDate < 61 ? oleDate - 1 : oleDate;
+        return linear - 1462;
+    return linear >= 1 && linear < 61 ? linear - 1 : linear;
 }
 
 bool parseRef(std::string_view ref, int* row, int* column)
