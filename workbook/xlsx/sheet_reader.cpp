@@ -242,8 +242,8 @@ void readSheetCells(std::string_view xml, const CellContext& context, CellSink& 
             if (!haveInline)
                 continue;
             value = data::Value::text(std::move(inlineText));
-        } else if (!haveValue) {
-            continue;
+        } else if (!haveValue || rawValue.empty()) {
+            continue; // a formula never calculated, or a cell with formatting only
         } else if (type == "s") {
             int index = -1;
             if (!parseInt(rawValue, &index) || index < 0 || size_t(index) >= strings.size())

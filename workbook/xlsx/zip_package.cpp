@@ -4,6 +4,8 @@
 
 #include <zip.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace workbook::xlsx {
@@ -95,9 +97,17 @@ QByteArray ZipPackage::rewrite(const QHash<QString, QByteArray>& replaced, const
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* target = zip_source_buffer_create(bytes_.constData(), zip_uint64_t(bytes_.size()), 0, &error);
-    if (!target)
+    // The writable source gets a copy it owns: libzip frees the buffer it started from once
+    // the new archive is written.
+    void* copy = std::malloc(size_t(bytes_.size()));
+    if (!copy)
         throw writeRefused(QStringLiteral("内存不足。"));
+    std::memcpy(copy, bytes_.constData(), size_t(bytes_.size()));
+    zip_source_t* target = zip_source_buffer_create(copy, zip_uint64_t(bytes_.size()), 1, &error);
+    if (!target) {
+        std::free(copy);
+        throw writeRefused(QStringLiteral("内存不足。"));
+    }
     zip_source_keep(target);
     zip_t* out = zip_open_from_source(target, 0, &error);
     if (!out) {
