@@ -202,11 +202,11 @@ TEST(XlsContainer, EveryBadInputEndsInAClearError)
         {"sector out of range", [](std::string s) {
              writeU32(s.data() + fatEntry(s, u32At(s, 48)), 0x00FFFFFF);
              return s;
-         }, "超出"},
+         }, "不存在的扇区"},
         {"stream size longer than its chain", [](std::string s) {
              for (int i = 1; i < 4; ++i)
                  if (s[dirEntry(s, i) + 66] == 2 && s[dirEntry(s, i)] == 'W')
-                     writeU32(s.data() + dirEntry(s, i) + 120, 40000);
+                     writeU32(s.data() + dirEntry(s, i) + 120, 1u << 20);
              return s;
          }, "长度"},
         {"directory tree loop", [](std::string s) {
@@ -252,7 +252,7 @@ TEST(XlsContainer, EveryBadInputEndsInAClearError)
              appendU16(label, 60000);
              label += std::string("\0abc", 4);
              return withWorkbookStream(s, workbookStream("", record(0x0204, label)));
-         }, "字符串"},
+         }, "长度"},
         {"MULRK with a huge last column", [](std::string s) {
              std::string mulrk;
              appendU16(mulrk, 0);
