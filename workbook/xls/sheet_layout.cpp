@@ -126,7 +126,8 @@ SheetLayout SheetLayout::parse(std::string_view substream)
     auto byPosition = [](const CellItem& a, const CellItem& b) {
         return a.row != b.row ? a.row < b.row : a.firstColumn < b.firstColumn;
     };
-    std::stable_sort(layout.cells_.begin(), layout.cells_.end(), byPosition);
+    if (!std::is_sorted(layout.cells_.begin(), layout.cells_.end(), byPosition))
+        std::stable_sort(layout.cells_.begin(), layout.cells_.end(), byPosition);
     std::stable_sort(layout.rows_.begin(), layout.rows_.end(),
                      [](const RowItem& a, const RowItem& b) { return a.row < b.row; });
     return layout;

@@ -87,7 +87,7 @@ std::unique_ptr<XlsWorkbook> XlsWorkbook::open(const QString& path)
         if (g.sheets[i].kind == 0)
             book->worksheetEntries_.push_back(i);
     }
-    book->saved_ = book->current_;
+    book->savedStream_ = book->current_.stream;
     return book;
 }
 
@@ -285,6 +285,7 @@ void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::
     std::sort(order.begin(), order.end(), [&](int a, int b) { return g.sheets[a].offset < g.sheets[b].offset; });
 
     WrittenGlobals written = writeGlobals(stream, g, extraXfs);
+    const std::size_t globalsSize = written.bytes.size();
     std::string out = std::move(written.bytes);
     const std::size_t firstSheet = order.empty() ? stream.size() : g.sheets[order.front()].offset;
     out.append(stream.substr(g.end, firstSheet - g.end));
@@ -300,12 +301,18 @@ void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::
             out.append(chunk);
         }
     }
-    for (std::size_t i = 0; i < g.sheets.size(); ++i)
+    // The globals held here already know the strings; only positions changed.
+    WorkbookGlobals& globals = current_.globals;
+    for (std::size_t i = 0; i < globals.sheets.size(); ++i) {
         writeU32(out.data() + written.boundSheetPositions[i] + 4, newOffsets[i]);
-
-    WorkbookGlobals reread = readGlobals(out);
+        globals.sheets[i].offset = newOffsets[i];
+        globals.sheets[i].recordOffset = written.boundSheetPositions[i];
+    }
+    globals.end = globalsSize;
+    for (const std::string& xf : extraXfs)
+        globals.styles.addXf(readU16(xf.data() + 2));
+    globals.styles.finish();
     current_.stream = std::move(out);
-    current_.globals = std::move(reread);
 }
 
 void XlsWorkbook::save()
@@ -315,12 +322,13 @@ void XlsWorkbook::save()
     const std::string image = file_.serialize();
     file_.setStreamData(streamEntry_, {});
     stamp_ = safeSave(path_, QByteArray(image.data(), qsizetype(image.size())));
-    saved_ = current_;
+    savedStream_ = current_.stream;
 }
 
 void XlsWorkbook::revert()
 {
-    current_ = saved_;
+    current_.stream = savedStream_;
+    current_.globals = readGlobals(current_.stream);
     stringIndex_.reset();
 }
 

@@ -49,7 +49,7 @@ private:
     int streamEntry_ = -1;
     std::vector<int> worksheetEntries_;
     State current_;
-    State saved_;
+    std::string savedStream_; // the stream as last saved, for revert()
     std::optional<QHash<QString, std::uint32_t>> stringIndex_;
 };
 
