@@ -268,7 +268,7 @@ bool evaluate(const Node& n, const std::vector<Value>& row)
     if (n.literal.kind == Literal::Kind::Null)
         return n.op == Op::Eq ? v.isNull() : (n.op == Op::Ne ? !v.isNull() : false);
     if (v.isNull())
-        return n.op == Op::Ne || n.op == Op::NotLike;
+        return false; // a missing value compares with nothing, as in SQL
     if (n.op == Op::Like || n.op == Op::NotLike)
         return n.like.match(v.toText()).hasMatch() == (n.op == Op::Like);
     if (n.literal.kind == Literal::Kind::Number) {

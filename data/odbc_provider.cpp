@@ -16,8 +16,12 @@ namespace {
 
 constexpr int loginTimeoutSeconds = 15;
 
+constexpr int odbcBitType = -7; // SQL_BIT: SQL Server's bit, PostgreSQL's boolean
+
 FieldType typeOfField(const QSqlField& f)
 {
+    if (f.typeID() == odbcBitType)
+        return FieldType::Boolean;
     switch (f.metaType().id()) {
     case QMetaType::Int:
     case QMetaType::LongLong:
@@ -109,6 +113,9 @@ QString odbcConnectionString(const ConnectionString& cs, const QString& driver)
                .arg(odbcValue(cs.value(QStringLiteral("Initial Catalog"))),
                     odbcValue(cs.value(QStringLiteral("User ID"))),
                     odbcValue(cs.value(QStringLiteral("Password"))));
+    // PostgreSQL's driver hands booleans over as text unless told otherwise.
+    if (driver.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+        out += QStringLiteral("BoolsAsChar=0;");
     return out;
 }
 

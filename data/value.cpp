@@ -75,7 +75,7 @@ qint64 Value::toInteger() const
     case ValueKind::Integer: return i_;
     case ValueKind::Float:
     case ValueKind::DateTime: return std::isfinite(d_) ? static_cast<qint64>(std::llround(d_)) : 0;
-    case ValueKind::Boolean: return b_ ? -1 : 0;
+    case ValueKind::Boolean: return b_ ? 1 : 0;
     case ValueKind::Text: {
         bool ok = false;
         const qint64 i = text_.trimmed().toLongLong(&ok);
@@ -94,7 +94,7 @@ double Value::toFloat() const
     case ValueKind::Integer: return static_cast<double>(i_);
     case ValueKind::Float:
     case ValueKind::DateTime: return d_;
-    case ValueKind::Boolean: return b_ ? -1.0 : 0.0;
+    case ValueKind::Boolean: return b_ ? 1.0 : 0.0;
     case ValueKind::Text: {
         double d = 0;
         return parseNumber(text_, &d) ? d : 0.0;
