@@ -30,7 +30,7 @@ QString runPython(const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-class Fixtures : public ::testing::Test {
+class XlsxFixtures : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -53,7 +53,7 @@ protected:
     static QTemporaryDir* dir_;
     QTemporaryDir work_;
 };
-QTemporaryDir* Fixtures::dir_ = nullptr;
+QTemporaryDir* XlsxFixtures::dir_ = nullptr;
 
 struct Rows : data::RowSink {
     std::vector<std::pair<data::RowKey, std::vector<data::Value>>> rows;
@@ -92,7 +92,7 @@ std::map<QString, QString> openpyxlSheet(const QString& path, const QString& she
     return cells;
 }
 
-TEST_F(Fixtures, ReadsEveryKindOfCellAsText)
+TEST_F(XlsxFixtures, ReadsEveryKindOfCellAsText)
 {
     struct Case {
         const char* file;
@@ -147,7 +147,7 @@ TEST_F(Fixtures, ReadsEveryKindOfCellAsText)
     EXPECT_EQ(readTable(*openXlsx(fixture("handmade.xlsx")), "[Hand$]").records.size(), 8u) << "empty styled row 10 is no record";
 }
 
-TEST_F(Fixtures, UnknownOrEmptyTableNamesAreRefusedByName)
+TEST_F(XlsxFixtures, UnknownOrEmptyTableNamesAreRefusedByName)
 {
     auto book = openXlsx(fixture("styled.xlsx"));
     for (const char* text : {"[]", "[Nope$]", "[Data]"}) {
@@ -162,7 +162,7 @@ TEST_F(Fixtures, UnknownOrEmptyTableNamesAreRefusedByName)
     }
 }
 
-TEST_F(Fixtures, TypedTextFollowsTheColumn)
+TEST_F(XlsxFixtures, TypedTextFollowsTheColumn)
 {
     const QString path = copyOf("styled.xlsx");
     auto book = openXlsx(path);
@@ -182,7 +182,7 @@ TEST_F(Fixtures, TypedTextFollowsTheColumn)
     }
 }
 
-TEST_F(Fixtures, EditAppendDeleteLandInTheFileAndNothingElseChanges)
+TEST_F(XlsxFixtures, EditAppendDeleteLandInTheFileAndNothingElseChanges)
 {
     const QString path = copyOf("styled.xlsx");
     QFile f(path);
@@ -238,7 +238,7 @@ TEST_F(Fixtures, EditAppendDeleteLandInTheFileAndNothingElseChanges)
     EXPECT_EQ(QDir(work_.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
 }
 
-TEST_F(Fixtures, FormulaCellEditDropsItsCalcChainEntry)
+TEST_F(XlsxFixtures, FormulaCellEditDropsItsCalcChainEntry)
 {
     const QString path = copyOf("handmade.xlsx");
     auto book = openXlsx(path);
@@ -257,7 +257,7 @@ TEST_F(Fixtures, FormulaCellEditDropsItsCalcChainEntry)
     EXPECT_EQ(openpyxlSheet(path, "Hand").at("A4"), "n:7");
 }
 
-TEST_F(Fixtures, UnsafeDeletesAreRefusedAndChangeNothing)
+TEST_F(XlsxFixtures, UnsafeDeletesAreRefusedAndChangeNothing)
 {
     const QString path = copyOf("styled.xlsx");
     QFile f(path);
@@ -283,7 +283,7 @@ TEST_F(Fixtures, UnsafeDeletesAreRefusedAndChangeNothing)
     EXPECT_EQ(f.readAll(), before);
 }
 
-TEST_F(Fixtures, AFileChangedByAnotherProgramIsNotOverwritten)
+TEST_F(XlsxFixtures, AFileChangedByAnotherProgramIsNotOverwritten)
 {
     const QString path = copyOf("styled.xlsx");
     auto book = openXlsx(path);
