@@ -222,7 +222,7 @@ void Tfrm_Excel::buildSheetArea()
     area->addWidget(Image1, 0, 0);
     area->addWidget(gdTable, 0, 0);
     auto* layout = new QVBoxLayout(Panel1);
-    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setContentsMargins(0, 0, 0, 0); // inside the sunken edge
     layout->setSpacing(0);
     layout->addWidget(Panel2);
     layout->addLayout(area, 1);
