@@ -28,7 +28,9 @@ QVariant toVariant(const Value& v)
     switch (v.kind()) {
     case ValueKind::Null: return QVariant();
     case ValueKind::Text:
-    case ValueKind::Error: return v.textValue();
+    case ValueKind::Error:
+        // Qt SQL binds a null QString as NULL; an empty text (null read as text) must stay ''.
+        return v.textValue().isNull() ? QStringLiteral("") : v.textValue();
     case ValueKind::Integer: return QVariant::fromValue<qlonglong>(v.toInteger());
     case ValueKind::Float: return v.toFloat();
     case ValueKind::Boolean: return v.toBool();
