@@ -17,6 +17,11 @@ int runInitDb(const QStringList& args);
 int runSettings(const QStringList& args);
 int runSheets(const QStringList& args);
 int runShow(const QStringList& args);
+int runBackup(const QStringList& args);
+int runClearProducts(const QStringList& args);
+int runClearCustomers(const QStringList& args);
+int runRecalcOrders(const QStringList& args);
+int runSyncCustomerNames(const QStringList& args);
 
 // True when args holds --help or -h.
 bool wantsHelp(const QStringList& args);

@@ -22,6 +22,31 @@ const Command commands[] = {
     {"show", "print a workbook table as CSV, as an import reads it",
      "show FILE TABLE [--office 2003|2007]\n  Field names, then every record, each value read as text (RFC 4180, UTF-8).\n",
      runShow},
+    {"backup", "copy Client.sdb beside the program into Data/",
+     "backup [--settings FILE] [--yes]\n  Copies Client.sdb beside the program to Data/<yyyyMMddhhmm>.sdb, whatever the settings name;\n"
+     "  a backup of the same minute is never replaced. Prints the backup's path; exits 1 when no copy\n"
+     "  was made. --settings and --yes are accepted like the other commands' and change nothing.\n",
+     runBackup},
+    {"clear-products", "empty T_Product and T_Product_Item after a backup",
+     "clear-products [--settings FILE] [--yes]\n"
+     "  Asks as the window does (--yes answers OK), backs up Client.sdb, empties the product tables.\n"
+     "  --settings FILE  the settings to connect with (default: DataSet.ini beside the program)\n",
+     runClearProducts},
+    {"clear-customers", "empty T_Customers after a backup",
+     "clear-customers [--settings FILE] [--yes]\n"
+     "  Asks as the window does (--yes answers OK), backs up Client.sdb, empties the customer table.\n"
+     "  --settings FILE  the settings to connect with (default: DataSet.ini beside the program)\n",
+     runClearCustomers},
+    {"recalc-orders", "recompute every delivery order's amount and balance (数据分析)",
+     "recalc-orders [--settings FILE] [--yes]\n"
+     "  Asks as the window does (--yes answers OK), backs up Client.sdb, recomputes the orders.\n"
+     "  --settings FILE  the settings to connect with (default: DataSet.ini beside the program)\n",
+     runRecalcOrders},
+    {"sync-customer-names", "copy customer names into the delivery orders (客户编码同步)",
+     "sync-customer-names [--settings FILE]\n"
+     "  Writes each customer's name into the delivery orders of its code; asks nothing.\n"
+     "  --settings FILE  the settings to connect with (default: DataSet.ini beside the program)\n",
+     runSyncCustomerNames},
 };
 
 void printOverview()
