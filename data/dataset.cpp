@@ -31,7 +31,7 @@ const FieldInfo& Field::info() const
 
 const Value& Field::value() const
 {
-    if (dataset_->state_ == DatasetState::Inactive || (dataset_->state_ == DatasetState::Browse && dataset_->view_.empty()))
+    if (dataset_->state_ == DatasetState::Inactive || (dataset_->state_ == DatasetState::Browse && dataset_->isEmpty()))
         return nullValue;
     return dataset_->currentValues()[static_cast<size_t>(index_)];
 }
@@ -178,6 +178,7 @@ void Dataset::requireActive() const
 
 void Dataset::requireCurrentRow() const
 {
+    ensureView();
     requireActive();
     if (view_.empty())
         throw objectError(name_, QStringLiteral("Cannot perform this operation on an empty dataset"));
@@ -185,6 +186,7 @@ void Dataset::requireCurrentRow() const
 
 const std::vector<Value>& Dataset::currentValues() const
 {
+    ensureView();
     if (state_ == DatasetState::Edit || state_ == DatasetState::Insert)
         return buffer_;
     return rows_[view_[static_cast<size_t>(position_)]].values;
@@ -192,6 +194,7 @@ const std::vector<Value>& Dataset::currentValues() const
 
 const Value& Dataset::valueAt(int recNo, int field) const
 {
+    ensureView();
     const int i = recNo - 1;
     if (state_ == DatasetState::Insert && i == insertPosition_)
         return buffer_[static_cast<size_t>(field)];
@@ -210,7 +213,7 @@ void Dataset::notify()
 
 // ------------------------------------------------ cursor
 
-void Dataset::moveTo(int position)
+void Dataset::moveTo(int position) const
 {
     const int count = static_cast<int>(view_.size());
     if (count == 0) {
@@ -224,6 +227,7 @@ void Dataset::moveTo(int position)
 
 void Dataset::first()
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     moveTo(0);
@@ -234,6 +238,7 @@ void Dataset::first()
 
 void Dataset::last()
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     moveTo(static_cast<int>(view_.size()) - 1);
@@ -244,6 +249,7 @@ void Dataset::last()
 
 void Dataset::next()
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     if (view_.empty() || position_ + 1 >= static_cast<int>(view_.size())) {
@@ -256,6 +262,7 @@ void Dataset::next()
 
 void Dataset::prior()
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     if (view_.empty() || position_ <= 0) {
@@ -268,6 +275,7 @@ void Dataset::prior()
 
 void Dataset::moveBy(int distance)
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     const int target = position_ + distance;
@@ -279,6 +287,7 @@ void Dataset::moveBy(int distance)
 
 int Dataset::recNo() const
 {
+    ensureView();
     if (state_ == DatasetState::Insert)
         return insertPosition_ + 1;
     return position_ + 1;
@@ -286,6 +295,7 @@ int Dataset::recNo() const
 
 void Dataset::setRecNo(int recNo)
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     moveTo(recNo - 1);
@@ -294,6 +304,7 @@ void Dataset::setRecNo(int recNo)
 
 int Dataset::recordCount() const
 {
+    ensureView();
     return static_cast<int>(view_.size());
 }
 
@@ -345,6 +356,7 @@ void Dataset::checkBrowseMode()
 
 void Dataset::append()
 {
+    ensureView();
     requireActive();
     checkBrowseMode();
     buffer_.assign(fields_.size(), Value());
@@ -357,6 +369,7 @@ void Dataset::append()
 
 void Dataset::edit()
 {
+    ensureView();
     requireActive();
     if (state_ == DatasetState::Edit || state_ == DatasetState::Insert)
         return;
@@ -373,6 +386,7 @@ void Dataset::edit()
 
 void Dataset::post()
 {
+    ensureView();
     requireActive();
     if (state_ == DatasetState::Edit) {
         const std::uint32_t row = view_[static_cast<size_t>(position_)];
@@ -421,6 +435,7 @@ void Dataset::cancel()
 
 void Dataset::remove()
 {
+    ensureView();
     requireActive();
     if (state_ == DatasetState::Insert) {
         cancel();
@@ -459,7 +474,7 @@ void Dataset::setFilter(const QString& text)
         return;
     checkBrowseMode();
     filterExpr_ = std::move(expr);
-    rebuildView(UINT32_MAX);
+    viewStale_ = true;
     notify();
 }
 
@@ -480,12 +495,13 @@ void Dataset::setFiltered(bool on)
         return;
     checkBrowseMode();
     filterExpr_ = std::move(expr);
-    rebuildView(UINT32_MAX);
+    viewStale_ = true;
     notify();
 }
 
 void Dataset::setSort(const QString& text)
 {
+    ensureView();
     requireActive();
     std::vector<SortKey> keys;
     try {
@@ -501,12 +517,36 @@ void Dataset::setSort(const QString& text)
     notify();
 }
 
+void Dataset::ensureView() const
+{
+    if (viewStale_)
+        rebuildView(UINT32_MAX);
+}
+
+bool Dataset::eof() const
+{
+    ensureView();
+    return eof_;
+}
+
+bool Dataset::bof() const
+{
+    ensureView();
+    return bof_;
+}
+
+bool Dataset::isEmpty() const
+{
+    ensureView();
+    return view_.empty();
+}
+
 bool Dataset::rowPasses(std::uint32_t row) const
 {
     return !deleted_[row] && (!filterExpr_ || filterExpr_->matches(rows_[row].values));
 }
 
-std::vector<std::uint32_t> Dataset::indexedMatches(int field, const QString& key)
+std::vector<std::uint32_t> Dataset::indexedMatches(int field, const QString& key) const
 {
     EqualityIndex& index = indexes_[static_cast<size_t>(field)];
     if (!index.valid) {
@@ -522,8 +562,9 @@ std::vector<std::uint32_t> Dataset::indexedMatches(int field, const QString& key
     return found == index.rows.cend() ? std::vector<std::uint32_t>{} : *found;
 }
 
-void Dataset::rebuildView(std::uint32_t keepRow)
+void Dataset::rebuildView(std::uint32_t keepRow) const
 {
+    viewStale_ = false;
     view_.clear();
     std::optional<FilterExpression::Equality> equality;
     if (filterExpr_)

@@ -68,9 +68,9 @@ public:
     void next();           // on the last row sets eof() and stays
     void prior();          // on the first row sets bof() and stays
     void moveBy(int distance);
-    bool eof() const { return eof_; }
-    bool bof() const { return bof_; }
-    bool isEmpty() const { return view_.empty(); }
+    bool eof() const;
+    bool bof() const;
+    bool isEmpty() const;
     int recNo() const;           // 1-based in the current order and filter; 0 when empty
     void setRecNo(int recNo);
     int recordCount() const;     // rows passing the filter
@@ -128,12 +128,15 @@ private:
     void requireCurrentRow() const;
     const std::vector<Value>& currentValues() const;
     void setFieldValue(int field, Value v);
-    void rebuildView(std::uint32_t keepRow);
+    void rebuildView(std::uint32_t keepRow) const;
+    // A filter change only marks the view; it is built when next read, so the import's
+    // "filter off, new text, filter on" costs one index lookup rather than three scans.
+    void ensureView() const;
     bool rowPasses(std::uint32_t row) const;
-    void moveTo(int position);
+    void moveTo(int position) const;
     void notify();
     void releaseRows();
-    std::vector<std::uint32_t> indexedMatches(int field, const QString& text);
+    std::vector<std::uint32_t> indexedMatches(int field, const QString& text) const;
 
     QString name_;
     Connection* connection_ = nullptr;
@@ -141,10 +144,11 @@ private:
     std::vector<FieldInfo> fields_;
     std::vector<Row> rows_;             // stored rows; deleted ones are cleared and skipped
     std::vector<bool> deleted_;
-    std::vector<std::uint32_t> view_;   // stored rows in the current order and filter
-    int position_ = -1;                 // index in view_, -1 when empty
-    bool eof_ = true;
-    bool bof_ = true;
+    mutable std::vector<std::uint32_t> view_; // stored rows in the current order and filter
+    mutable int position_ = -1;         // index in view_, -1 when empty
+    mutable bool eof_ = true;
+    mutable bool bof_ = true;
+    mutable bool viewStale_ = false;
     DatasetState state_ = DatasetState::Inactive;
 
     std::vector<Value> buffer_;         // the row being edited or inserted
@@ -163,7 +167,7 @@ private:
         QHash<QString, std::vector<std::uint32_t>> rows;
         bool valid = false;
     };
-    std::vector<EqualityIndex> indexes_;
+    mutable std::vector<EqualityIndex> indexes_;
 
     Observer* observer_ = nullptr;
 };

@@ -395,9 +395,17 @@ std::optional<TableSchema> SqlProvider::findTable(const QString& name)
 {
     if (tableCache_.isEmpty())
         tableCache_ = listTables();
-    for (const QString& t : std::as_const(tableCache_))
-        if (t.compare(name, Qt::CaseInsensitive) == 0)
-            return describeTable(t);
+    const QString key = name.toCaseFolded();
+    const auto cached = schemaCache_.constFind(key);
+    if (cached != schemaCache_.cend())
+        return *cached;
+    for (const QString& t : std::as_const(tableCache_)) {
+        if (t.compare(name, Qt::CaseInsensitive) == 0) {
+            TableSchema schema = describeTable(t);
+            schemaCache_.insert(key, schema);
+            return schema;
+        }
+    }
     return std::nullopt;
 }
 
@@ -462,7 +470,11 @@ int SqlProvider::execute(const QString& statement, const Parameters& params)
     bindAll(q, names, params);
     if (!q.exec())
         raise(q.lastError(), statement);
-    tableCache_.clear(); // the statement may have created or dropped a table
+    static const QRegularExpression ddl(QStringLiteral("^\\s*(create|drop|alter)\\b"), QRegularExpression::CaseInsensitiveOption);
+    if (ddl.match(statement).hasMatch()) { // the statement may have made, dropped or changed a table
+        tableCache_.clear();
+        schemaCache_.clear();
+    }
     return q.numRowsAffected();
 }
 

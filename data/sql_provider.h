@@ -2,6 +2,7 @@
 
 #include "data/provider.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <optional>
 
@@ -48,7 +49,8 @@ private:
     QSqlDatabase db_;
     QString connectionName_;
     bool inBatch_ = false;
-    QStringList tableCache_;
+    QStringList tableCache_;                 // tables and schemas, read once until a statement
+    QHash<QString, TableSchema> schemaCache_; // creates, drops or alters a table
 };
 
 // Rewrites ":name" parameters to positional '?' and returns the names in order of use.
