@@ -41,6 +41,7 @@ void XlsxWorkbook::load(QByteArray bytes)
         info_.calcChainPart.clear();
     savedStringCount_ = sharedStrings_.size();
     edited_.clear();
+    saved_.clear();
     stringIndex_.reset();
     droppedFormulas_.clear();
 }
@@ -64,8 +65,7 @@ const SheetPart& XlsxWorkbook::sheetPart(int sheet) const
 void XlsxWorkbook::readCells(int sheet, CellSink& sink)
 {
     const SheetPart& part = sheetPart(sheet);
-    const auto edited = edited_.constFind(part.part);
-    const QByteArray xml = edited != edited_.constEnd() ? *edited : zip_->read(part.part);
+    const QByteArray xml = currentPart(part.part);
     CellContext context{&sharedStrings_, &styles_, info_.date1904};
     try {
         readSheetCells(std::string_view(xml.constData(), size_t(xml.size())), context, sink);
@@ -74,11 +74,22 @@ void XlsxWorkbook::readCells(int sheet, CellSink& sink)
     }
 }
 
+QByteArray XlsxWorkbook::currentPart(const QString& part) const
+{
+    if (const auto edited = edited_.constFind(part); edited != edited_.constEnd())
+        return *edited;
+    if (const auto saved = saved_.constFind(part); saved != saved_.constEnd())
+        return *saved;
+    return zip_->read(part);
+}
+
 QByteArray& XlsxWorkbook::editablePart(const QString& part)
 {
     auto it = edited_.find(part);
-    if (it == edited_.end())
-        it = edited_.insert(part, zip_->read(part));
+    if (it == edited_.end()) {
+        // Moved, not copied: once edited the text no longer matches the file.
+        it = edited_.insert(part, saved_.contains(part) ? saved_.take(part) : zip_->read(part));
+    }
     return *it;
 }
 
@@ -177,14 +188,13 @@ void XlsxWorkbook::deleteRow(int sheet, int row)
     for (const SheetPart& other : info_.sheets) {
         if (other.part == part.part)
             continue;
-        const auto edited = edited_.constFind(other.part);
-        const QByteArray xml = edited != edited_.constEnd() ? *edited : zip_->read(other.part);
-        if (sheetReferredToBy(xml, part.name))
+        if (sheetReferredToBy(currentPart(other.part), part.name))
             throw deleteRefused(QStringLiteral("工作表“%1”中的公式引用了本工作表。").arg(other.name));
     }
-    QByteArray xml = edited_.contains(part.part) ? edited_.value(part.part) : zip_->read(part.part);
+    QByteArray xml = currentPart(part.part);
     SheetEditor editor(xml);
     editor.deleteRow(row); // raises, leaving xml as it was, where moving rows is unsafe
+    saved_.remove(part.part);
     edited_.insert(part.part, xml);
 }
 
@@ -219,6 +229,7 @@ void XlsxWorkbook::save()
     zip_ = std::make_unique<ZipPackage>(path_, bytes_);
     if (!removed.isEmpty())
         info_.calcChainPart.clear();
+    saved_.insert(edited_);
     edited_.clear();
     savedStringCount_ = sharedStrings_.size();
     droppedFormulas_.clear();

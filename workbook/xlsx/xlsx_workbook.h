@@ -33,6 +33,7 @@ public:
 private:
     void load(QByteArray bytes);
     const SheetPart& sheetPart(int sheet) const;
+    QByteArray currentPart(const QString& part) const;
     QByteArray& editablePart(const QString& part);
     int sharedStringIndex(const QString& text);
     int dateStyleFor(int style) const;
@@ -48,6 +49,9 @@ private:
 
     // Edits since the last save: whole new texts of the parts touched.
     QHash<QString, QByteArray> edited_;
+    // Inflated texts of parts as the file holds them now, kept from the last save so that the
+    // next edit of a large sheet need not inflate it again.
+    QHash<QString, QByteArray> saved_;
     size_t savedStringCount_ = 0;
     std::optional<QHash<QString, int>> stringIndex_;
     // Cells whose formula an edit removed, as (sheetId, "B7"): their calculation-chain entries go.

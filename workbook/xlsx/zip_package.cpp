@@ -1,11 +1,10 @@
 #include "workbook/xlsx/zip_package.h"
 
 #include "workbook/common/messages.h"
+#include "workbook/xlsx/zip_writer.h"
 
 #include <zip.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 namespace workbook::xlsx {
@@ -95,79 +94,7 @@ QByteArray ZipPackage::read(const QString& part) const
 
 QByteArray ZipPackage::rewrite(const QHash<QString, QByteArray>& replaced, const QStringList& removed) const
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    // The writable source gets a copy it owns: libzip frees the buffer it started from once
-    // the new archive is written.
-    void* copy = std::malloc(size_t(bytes_.size()));
-    if (!copy)
-        throw writeRefused(QStringLiteral("内存不足。"));
-    std::memcpy(copy, bytes_.constData(), size_t(bytes_.size()));
-    zip_source_t* target = zip_source_buffer_create(copy, zip_uint64_t(bytes_.size()), 1, &error);
-    if (!target) {
-        std::free(copy);
-        throw writeRefused(QStringLiteral("内存不足。"));
-    }
-    zip_source_keep(target);
-    zip_t* out = zip_open_from_source(target, 0, &error);
-    if (!out) {
-        zip_source_free(target);
-        throw writeRefused(QString::fromUtf8(zip_error_strerror(&error)));
-    }
-    auto failed = [&](const QString& why) {
-        zip_discard(out);
-        zip_source_free(target);
-        return writeRefused(QStringLiteral("无法生成工作簿（%1）。").arg(why));
-    };
-    for (auto it = replaced.begin(); it != replaced.end(); ++it) {
-        const qint64 index = indexOf(it.key());
-        zip_source_t* data = zip_source_buffer(out, it.value().constData(), zip_uint64_t(it.value().size()), 0);
-        if (!data)
-            throw failed(QString::fromUtf8(zip_strerror(out)));
-        zip_int64_t at = index;
-        if (index >= 0) {
-            if (zip_file_replace(out, zip_uint64_t(index), data, 0) != 0) {
-                zip_source_free(data);
-                throw failed(QString::fromUtf8(zip_strerror(out)));
-            }
-        } else {
-            QString name = it.key();
-            if (name.startsWith(u'/'))
-                name.remove(0, 1);
-            at = zip_file_add(out, name.toUtf8().constData(), data, ZIP_FL_ENC_UTF_8);
-            if (at < 0) {
-                zip_source_free(data);
-                throw failed(QString::fromUtf8(zip_strerror(out)));
-            }
-        }
-        // Fast deflate: a large sheet must be stored again within a fraction of a second.
-        zip_set_file_compression(out, zip_uint64_t(at), ZIP_CM_DEFLATE, 1);
-    }
-    for (const QString& part : removed) {
-        const qint64 index = indexOf(part);
-        if (index >= 0)
-            zip_delete(out, zip_uint64_t(index));
-    }
-    if (zip_close(out) != 0) {
-        const QString why = QString::fromUtf8(zip_strerror(out));
-        zip_discard(out);
-        zip_source_free(target);
-        throw writeRefused(QStringLiteral("无法生成工作簿（%1）。").arg(why));
-    }
-    QByteArray result;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_source_stat(target, &st) != 0 || zip_source_open(target) != 0) {
-        zip_source_free(target);
-        throw writeRefused(QStringLiteral("无法生成工作簿。"));
-    }
-    result.resize(qsizetype(st.size));
-    const zip_int64_t n = zip_source_read(target, result.data(), st.size);
-    zip_source_close(target);
-    zip_source_free(target);
-    if (n != zip_int64_t(st.size))
-        throw writeRefused(QStringLiteral("无法生成工作簿。"));
-    return result;
+    return rewriteZip(bytes_, replaced, removed);
 }
 
 } // namespace workbook::xlsx
