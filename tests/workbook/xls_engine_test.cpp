@@ -216,6 +216,32 @@ TEST(XlsEngine, RefusesWritesItCannotMakeSafely)
     }
 }
 
+TEST(XlsEngine, ARefusedWriteLeavesNoPartOfItForTheNextSave)
+{
+    QTemporaryDir dir;
+    const QString path = copyFixture(dir, QStringLiteral("mixed.xls"));
+    auto book = openXls(path);
+    const auto before = readSheet(*book, 0).cells;
+    const CellWrite first[] = {{1, data::Value::text(QStringLiteral("保存过"))}};
+    book->writeCells(0, 2, first);
+    book->save();
+    // The first cell of this write is fine, the second is refused: neither may reach the file.
+    const CellWrite refused[] = {{0, data::Value::text(QStringLiteral("不该出现"))}, {256, data::Value::number(1)}};
+    EXPECT_THROW(book->writeCells(0, 2, refused), data::Error);
+    const CellWrite next[] = {{2, data::Value::number(42)}};
+    book->writeCells(0, 2, next);
+    book->save();
+
+    auto expected = before;
+    expected[{2, 1}] = data::Value::text(QStringLiteral("保存过"));
+    expected[{2, 2}] = data::Value::number(42);
+    auto reopened = openXls(path);
+    const auto after = readSheet(*reopened, 0).cells;
+    ASSERT_EQ(after.size(), expected.size());
+    for (const auto& [at, value] : expected)
+        EXPECT_EQ(after.at(at).toText(), value.toText()) << at.first << "," << at.second;
+}
+
 TEST(XlsEngine, ExcelNinetyFiveIsReadOnlyAndDeleteRefusesOverFormulas)
 {
     auto biff5 = openXls(QStringLiteral(VARNELO_CORPUS "/sheetjs/biff5/text_and_numbers.xls"));

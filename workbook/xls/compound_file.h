@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace workbook::xls {
@@ -36,6 +37,7 @@ public:
 
     const std::string& streamData(int entry) const { return streams_[entry]; }
     void setStreamData(int entry, std::string data) { streams_[entry] = std::move(data); }
+    std::string takeStreamData(int entry) { return std::exchange(streams_[entry], {}); }
 
     // The whole file laid out afresh, with the sector size it was read with.
     std::string serialize() const;

@@ -58,6 +58,8 @@ SheetLayout SheetLayout::parse(std::string_view substream)
 {
     SheetLayout layout;
     layout.source_ = substream;
+    // No cell record is shorter than 10 bytes; reserving for that many costs address space only.
+    layout.cells_.reserve(substream.size() / 10);
     RecordCursor cursor(substream, 0);
     bool inBlock = false;
     int depth = 0;
@@ -341,7 +343,7 @@ void SheetLayout::removeRow(int row)
     }
 }
 
-std::string SheetLayout::serialize(std::size_t baseOffset) const
+void SheetLayout::appendTo(std::string& out) const
 {
     // Rows in order: every row with a ROW record or a cell.
     std::vector<std::uint16_t> rowNumbers;
@@ -364,8 +366,7 @@ std::string SheetLayout::serialize(std::size_t baseOffset) const
     }
     const std::size_t blocks = (rowNumbers.size() + kRowsPerBlock - 1) / kRowsPerBlock;
 
-    std::string out;
-    out.reserve(source_.size() + owned_.size() + blocks * 80 + 64);
+    out.reserve(out.size() + source_.size() + owned_.size() + blocks * 80 + 64);
     std::size_t indexAt = std::string::npos;
     std::size_t defColWidthAt = std::string::npos;
     for (const Span& s : prefix_) {
@@ -448,7 +449,7 @@ std::string SheetLayout::serialize(std::size_t baseOffset) const
         std::string db;
         appendU32(db, std::uint32_t(out.size() - blockStart));
         db.append(dbBody);
-        dbCells.push_back(std::uint32_t(baseOffset + out.size()));
+        dbCells.push_back(std::uint32_t(out.size()));
         appendRecord(out, rec::DbCell, db);
         rowIndex = end;
     }
@@ -460,11 +461,10 @@ std::string SheetLayout::serialize(std::size_t baseOffset) const
         char* body = out.data() + indexAt + 4;
         writeU32(body + 4, rowNumbers.empty() ? 0 : rowNumbers.front());
         writeU32(body + 8, rowNumbers.empty() ? 0 : rowNumbers.back() + 1u);
-        writeU32(body + 12, defColWidthAt == std::string::npos ? 0 : std::uint32_t(baseOffset + defColWidthAt));
+        writeU32(body + 12, defColWidthAt == std::string::npos ? 0 : std::uint32_t(defColWidthAt));
         for (std::size_t b = 0; b < dbCells.size(); ++b)
             writeU32(body + 16 + 4 * b, dbCells[b]);
     }
-    return out;
 }
 
 } // namespace workbook::xls

@@ -40,8 +40,9 @@ public:
     // Rows of 16-bit references in the sheet's formulas (for the same check on other sheets).
     static bool formulasReachRow(std::string_view substream, int row, bool threeDimensionalOnly);
 
-    // The substream written afresh, to be placed at stream offset `baseOffset`.
-    std::string serialize(std::size_t baseOffset) const;
+    // Appends the substream written afresh to `out`, the stream it becomes part of (the
+    // offsets it records are positions in `out`).
+    void appendTo(std::string& out) const;
 
 private:
     struct Span {

@@ -35,18 +35,18 @@ auto readingContent(const QString& path, Step step)
 }
 
 // The INDEX record of an untouched sheet holds stream offsets; they follow the sheet's move.
-void moveIndexOffsets(std::string& chunk, std::int64_t delta)
+void moveIndexOffsets(std::string& stream, std::size_t sheetStart, std::int64_t delta)
 {
     if (delta == 0)
         return;
-    RecordCursor cursor(chunk, 0);
+    RecordCursor cursor(std::string_view(stream).substr(sheetStart), 0);
     for (int k = 0; k < 16 && !cursor.atEnd(); ++k) {
         const Record r = cursor.next();
         if (r.type != rec::Index)
             continue;
         if (r.body.size() < 16)
             return;
-        char* body = chunk.data() + r.offset + 4;
+        char* body = stream.data() + sheetStart + r.offset + 4;
         auto shift = [&](char* p) {
             if (const std::uint32_t v = readU32(p))
                 writeU32(p, std::uint32_t(std::int64_t(v) + delta));
@@ -87,9 +87,10 @@ std::unique_ptr<XlsWorkbook> XlsWorkbook::open(const QString& path)
         if (g.sheets[i].kind == 0)
             book->worksheetEntries_.push_back(i);
     }
-    book->savedStream_ = book->current_.stream;
     return book;
 }
+
+XlsWorkbook::EditedSheet::~EditedSheet() = default;
 
 std::vector<Worksheet> XlsWorkbook::worksheets() const
 {
@@ -202,8 +203,21 @@ void XlsWorkbook::writeCells(int sheet, int row, std::span<const CellWrite> cell
     if (row < 0 || row >= kBiff8Rows)
         throw writeRefused(QStringLiteral("Excel 97-2003 工作簿（.xls）最多只能有 65536 行，无法再增加行。"));
     const int entry = sheetEntry(sheet);
-    SheetLayout layout = SheetLayout::parse(chunkOf(entry));
+    SheetLayout& layout = editedLayout(entry);
     std::vector<std::string> extraXfs;
+    try {
+        writeInto(layout, row, cells, extraXfs);
+        replaceSheet(entry, layout, extraXfs);
+    } catch (...) {
+        // The layout may hold part of the refused edit: start again from the stream.
+        edited_.erase(entry);
+        throw;
+    }
+}
+
+void XlsWorkbook::writeInto(SheetLayout& layout, int row, std::span<const CellWrite> cells,
+                            std::vector<std::string>& extraXfs)
+{
     WorkbookGlobals& g = current_.globals;
     for (const CellWrite& write : cells) {
         const int column = write.column;
@@ -255,14 +269,28 @@ void XlsWorkbook::writeCells(int sheet, int row, std::span<const CellWrite> cell
             --g.stringReferences;
         layout.setCell(row, column, std::move(record));
     }
-    replaceSheet(entry, layout, extraXfs);
+}
+
+SheetLayout& XlsWorkbook::editedLayout(int entry)
+{
+    auto [it, added] = edited_.try_emplace(entry);
+    if (added) {
+        try {
+            it->second.source = std::string(chunkOf(entry));
+            it->second.layout = std::make_unique<SheetLayout>(SheetLayout::parse(it->second.source));
+        } catch (...) {
+            edited_.erase(it);
+            throw;
+        }
+    }
+    return *it->second.layout;
 }
 
 void XlsWorkbook::deleteRow(int sheet, int row)
 {
     requireWritable();
     const int entry = sheetEntry(sheet);
-    SheetLayout layout = SheetLayout::parse(chunkOf(entry));
+    SheetLayout& layout = editedLayout(entry);
     QString why = layout.whyRowCannotGo(row);
     for (int other = 0; why.isEmpty() && other < int(current_.globals.sheets.size()); ++other)
         if (other != entry && SheetLayout::formulasReachRow(chunkOf(other), row, true))
@@ -272,8 +300,13 @@ void XlsWorkbook::deleteRow(int sheet, int row)
             why = QStringLiteral("名称“%1”引用了该行或其下方的单元格。").arg(name.name);
     if (!why.isEmpty())
         throw deleteRefused(why);
-    layout.removeRow(row);
-    replaceSheet(entry, layout, {});
+    try {
+        layout.removeRow(row);
+        replaceSheet(entry, layout, {});
+    } catch (...) {
+        edited_.erase(entry);
+        throw;
+    }
 }
 
 void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::vector<std::string>& extraXfs)
@@ -287,18 +320,19 @@ void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::
     WrittenGlobals written = writeGlobals(stream, g, extraXfs);
     const std::size_t globalsSize = written.bytes.size();
     std::string out = std::move(written.bytes);
+    out.reserve(stream.size() + stream.size() / 64 + 65536);
     const std::size_t firstSheet = order.empty() ? stream.size() : g.sheets[order.front()].offset;
     out.append(stream.substr(g.end, firstSheet - g.end));
     std::vector<std::uint32_t> newOffsets(g.sheets.size());
     for (int i : order) {
         newOffsets[i] = std::uint32_t(out.size());
         if (i == entry) {
-            out.append(layout.serialize(out.size()));
+            layout.appendTo(out);
         } else {
-            std::string chunk(chunkOf(i));
+            const std::size_t at = out.size();
+            out.append(chunkOf(i));
             if (g.version == BiffVersion::Biff8)
-                moveIndexOffsets(chunk, std::int64_t(out.size()) - std::int64_t(g.sheets[i].offset));
-            out.append(chunk);
+                moveIndexOffsets(out, at, std::int64_t(at) - std::int64_t(g.sheets[i].offset));
         }
     }
     // The globals held here already know the strings; only positions changed.
@@ -312,24 +346,42 @@ void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::
     for (const std::string& xf : extraXfs)
         globals.styles.addXf(readU16(xf.data() + 2));
     globals.styles.finish();
+    if (!unsaved_) {
+        // The stream being replaced is the one in the file: keep it for revert().
+        savedStream_ = std::move(current_.stream);
+        unsaved_ = true;
+    }
     current_.stream = std::move(out);
 }
 
 void XlsWorkbook::save()
 {
     checkUnchanged(path_, stamp_);
-    file_.setStreamData(streamEntry_, current_.stream);
-    const std::string image = file_.serialize();
-    file_.setStreamData(streamEntry_, {});
-    stamp_ = safeSave(path_, QByteArray(image.data(), qsizetype(image.size())));
-    savedStream_ = current_.stream;
+    // The stream is lent to the container for the moment of laying out the file.
+    file_.setStreamData(streamEntry_, std::move(current_.stream));
+    std::string image;
+    try {
+        image = file_.serialize();
+    } catch (...) {
+        current_.stream = file_.takeStreamData(streamEntry_);
+        throw;
+    }
+    current_.stream = file_.takeStreamData(streamEntry_);
+    stamp_ = safeSave(path_, QByteArray::fromRawData(image.data(), qsizetype(image.size())));
+    unsaved_ = false;
+    savedStream_ = {};
 }
 
 void XlsWorkbook::revert()
 {
-    current_.stream = savedStream_;
+    if (unsaved_) {
+        current_.stream = std::move(savedStream_);
+        savedStream_ = {};
+        unsaved_ = false;
+    }
     current_.globals = readGlobals(current_.stream);
     stringIndex_.reset();
+    edited_.clear();
 }
 
 } // namespace workbook::xls

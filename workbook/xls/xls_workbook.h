@@ -6,6 +6,8 @@
 #include "workbook/xls/workbook_globals.h"
 
 #include <QHash>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -14,6 +16,8 @@ namespace workbook::xls {
 // An .xls workbook: the compound file, its workbook stream and what the stream's globals say.
 // Writes re-serialise the edited sheet and the shared strings into the stream held here;
 // save() puts the stream back into the compound file, every other stream unchanged.
+// A sheet taken apart for editing stays so between edits, so that a posted edit costs one
+// pass over the sheet's cells rather than a fresh parse.
 class SheetLayout;
 
 class XlsWorkbook final : public Workbook {
@@ -34,6 +38,12 @@ private:
         std::string stream;
         WorkbookGlobals globals;
     };
+    // A sheet being edited: its bytes as they were when editing began, and the layout over them.
+    struct EditedSheet {
+        std::string source;
+        std::unique_ptr<SheetLayout> layout;
+        ~EditedSheet();
+    };
 
     XlsWorkbook() = default;
     int sheetEntry(int worksheet) const;   // BOUNDSHEET index of a listed worksheet
@@ -41,6 +51,9 @@ private:
     std::string_view chunkOf(int entry) const; // the sheet's part of the current stream
     std::uint32_t stringIndex(const QString& text); // finds or adds a shared string
     std::uint16_t dateStyle(std::vector<std::string>& extraXfs) const;
+    SheetLayout& editedLayout(int entry);
+    void writeInto(SheetLayout& layout, int row, std::span<const CellWrite> cells,
+                   std::vector<std::string>& extraXfs);
     void replaceSheet(int entry, const SheetLayout& layout, const std::vector<std::string>& extraXfs);
 
     QString path_;
@@ -49,7 +62,9 @@ private:
     int streamEntry_ = -1;
     std::vector<int> worksheetEntries_;
     State current_;
-    std::string savedStream_; // the stream as last saved, for revert()
+    std::map<int, EditedSheet> edited_;   // by BOUNDSHEET index
+    bool unsaved_ = false;
+    std::string savedStream_; // the stream as last saved, for revert(); only while unsaved_
     std::optional<QHash<QString, std::uint32_t>> stringIndex_;
 };
 
