@@ -323,8 +323,9 @@ std::vector<QString> SheetEditor::setCells(int row, const std::vector<CellText>&
     while (e < existing.size())
         copyExisting(existing[e++]);
 
-    QByteArray out;
-    out.reserve(xml.size() + content.size() + 64);
+    // The new row replaces a span of the text in place: a large sheet is not copied whole.
+    QByteArray replacement;
+    size_t at = 0, length = 0;
     const QByteArray rowNumber = QByteArray::number(row + 1);
     if (exists) {
         // The start tag keeps its attributes, less the span hint that may no longer hold.
@@ -332,22 +333,22 @@ std::vector<QString> SheetEditor::setCells(int row, const std::vector<CellText>&
         tag = withAttribute(tag, "spans", QByteArray());
         if (tag.endsWith("/>"))
             tag = tag.left(tag.size() - 2) + '>';
-        out.append(xml.constData(), qsizetype(found->begin));
-        out += tag + content + "</" + layout.prefix + "row>";
-        out.append(xml.constData() + found->end, xml.size() - qsizetype(found->end));
+        replacement = tag + content + "</" + layout.prefix + "row>";
+        at = found->begin;
+        length = found->end - found->begin;
     } else if (layout.dataSelfClosing) {
         QByteArray tag(xml.constData() + layout.dataBegin, qsizetype(layout.dataTagEnd - layout.dataBegin));
         tag = tag.left(tag.size() - 2) + '>';
-        out.append(xml.constData(), qsizetype(layout.dataBegin));
-        out += tag + '<' + layout.prefix + "row r=\"" + rowNumber + "\">" + content + "</" + layout.prefix + "row></" +
-               layout.prefix + "sheetData>";
-        out.append(xml.constData() + layout.dataTagEnd, xml.size() - qsizetype(layout.dataTagEnd));
+        replacement = tag + '<' + layout.prefix + "row r=\"" + rowNumber + "\">" + content + "</" + layout.prefix +
+                      "row></" + layout.prefix + "sheetData>";
+        at = layout.dataBegin;
+        length = layout.dataTagEnd - layout.dataBegin;
     } else {
-        const size_t at = found != layout.rows.end() ? found->begin : layout.dataEnd;
-        out.append(xml.constData(), qsizetype(at));
-        out += '<' + layout.prefix + "row r=\"" + rowNumber + "\">" + content + "</" + layout.prefix + "row>";
-        out.append(xml.constData() + at, xml.size() - qsizetype(at));
+        at = found != layout.rows.end() ? found->begin : layout.dataEnd;
+        replacement = '<' + layout.prefix + "row r=\"" + rowNumber + "\">" + content + "</" + layout.prefix + "row>";
     }
+    QByteArray& out = xml_;
+    out.replace(qsizetype(at), qsizetype(length), replacement);
 
     // The dimension grows to take the row in.
     size_t dimBegin = 0, dimEnd = 0;
@@ -363,7 +364,6 @@ std::vector<QString> SheetEditor::setCells(int row, const std::vector<CellText>&
             out.replace(qsizetype(dimBegin), qsizetype(dimEnd - dimBegin), withAttribute(tag, "ref", rangeText(grown)));
         }
     }
-    xml_ = std::move(out);
     return dropped;
 }
 
