@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLineEdit>
 
 ModalScript::ModalScript()
 {
@@ -20,6 +21,8 @@ void ModalScript::poll()
     if (!modal || !modal->isVisible() || modal->property("scriptAnswered").toBool())
         return;
     modal->setProperty("scriptAnswered", true);
+    // A dialog the window keeps is answered again the next time it shows.
+    modal->installEventFilter(this);
     Seen s;
     s.title = modal->windowTitle();
     s.className = QString::fromLatin1(modal->metaObject()->className());
@@ -39,6 +42,13 @@ void ModalScript::poll()
     answer(modal);
 }
 
+bool ModalScript::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Hide)
+        watched->setProperty("scriptAnswered", false);
+    return false;
+}
+
 ModalScript::Answer ModalScript::press(QMessageBox::StandardButton button)
 {
     return [button](QWidget* w) {
@@ -54,7 +64,9 @@ ModalScript::Answer ModalScript::chooseFile(const QString& path)
 {
     return [path](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
-        dialog->selectFile(path);
+        // The name field has the focus, so the path is typed into it as a user would.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(path);
         QMetaObject::invokeMethod(dialog, "accept");
     };
 }

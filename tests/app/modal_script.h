@@ -40,6 +40,9 @@ public:
     int unexpected() const { return unexpected_; }
     bool done() const { return answers_.empty(); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void poll();
 
