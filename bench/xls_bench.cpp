@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,6 +22,16 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Resident memory now, from /proc/self/statm.
+double residentMb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024 * 1024) : 0;
 }
 
 QString python(const QStringList& args)
@@ -46,6 +57,9 @@ int main(int argc, char** argv)
     constexpr int kLaterEdits = 4;
     std::vector<double> open, firstEdit, laterEdit, xlrd;
     qint64 cells = 0;
+    double residentBefore = residentMb();
+    double residentOpen = 0;
+    double residentEdited = 0;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
         t.start();
@@ -55,6 +69,8 @@ int main(int argc, char** argv)
         const workbook::TableContent table = builder.finish();
         open.push_back(t.nsecsElapsed() / 1e9);
         cells = qint64(table.records.size()) * qint64(table.fieldNames.size());
+        if (i == 0)
+            residentOpen = residentMb();
 
         for (int e = 0; e <= kLaterEdits; ++e) {
             t.restart();
@@ -66,6 +82,8 @@ int main(int argc, char** argv)
             (e == 0 ? firstEdit : laterEdit).push_back(t.nsecsElapsed() / 1e9);
         }
 
+        if (i == 0)
+            residentEdited = residentMb();
         xlrd.push_back(python({QStringLiteral(BENCH_DIR "/xlrd_read.py"), path}).toDouble());
     }
     rusage usage{};
@@ -76,5 +94,8 @@ int main(int argc, char** argv)
     std::printf("later posted edits (write + save): median %.3f s over %zu\n", median(laterEdit), laterEdit.size());
     std::printf("xlrd open and read: median %.3f s  -> ratio %.1fx\n", median(xlrd), median(xlrd) / median(open));
     std::printf("peak RSS: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    std::printf("resident in the first run: %.1f MB at start, %.1f MB with the table ready, %.1f MB after the edits"
+                " (table cells alone: %.1f MB of values)\n",
+                residentBefore, residentOpen, residentEdited, double(cells) * sizeof(data::Value) / (1024 * 1024));
     return 0;
 }
