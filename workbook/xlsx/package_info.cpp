@@ -47,9 +47,14 @@ QString text(const char* s) { return QString::fromUtf8(s); }
 void parse(pugi::xml_document& doc, const QString& path, const QString& part, const QByteArray& xml)
 {
     const pugi::xml_parse_result result =
-        doc.load_buffer(xml.constData(), size_t(xml.size()), (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_doctype);
+        doc.load_buffer(xml.constData(), size_t(xml.size()), pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_doctype);
     if (!result)
         throw badContent(path, QStringLiteral("部件“%1”不是有效的 XML（%2）。").arg(part, QString::fromUtf8(result.description())));
+    // Entities declared in a document type are never expanded; a part that declares any is refused
+    // rather than read with its references left as text.
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_doctype)
+            throw badContent(path, QStringLiteral("部件“%1”含有文档类型声明，不予读取。").arg(part));
 }
 
 QString relsPartOf(const QString& part)

@@ -35,10 +35,23 @@ ZipPackage::ZipPackage(const QString& path, const QByteArray& bytes) : path_(pat
     }
     zip_error_fini(&error);
     const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    if (count > kMaxEntries) {
+        zip_discard(archive_);
+        archive_ = nullptr;
+        throw badContent(path_, QStringLiteral("压缩包中的条目过多（%1 个）。").arg(count));
+    }
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
-        if (name)
-            index_.insert(QString::fromUtf8(name).toLower(), i);
+        if (!name)
+            continue;
+        const QString key = QString::fromUtf8(name).toLower();
+        // Two parts of one name: which one a reader takes is anyone's guess.
+        if (index_.contains(key)) {
+            zip_discard(archive_);
+            archive_ = nullptr;
+            throw badContent(path_, QStringLiteral("部件“%1”在压缩包中出现了不止一次。").arg(QString::fromUtf8(name)));
+        }
+        index_.insert(key, i);
     }
 }
 

@@ -42,5 +42,7 @@ private:
 constexpr qint64 kMaxPartBytes = 1024LL * 1024 * 1024;
 constexpr qint64 kMaxRatio = 1000;        // inflated / compressed, for parts over kRatioFloor
 constexpr qint64 kRatioFloor = 4 * 1024 * 1024;
+// Limit on the entries of one package: real workbooks, images included, stay far below.
+constexpr qint64 kMaxEntries = 20000;
 
 } // namespace workbook::xlsx
