@@ -8,7 +8,33 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QStyledItemDelegate>
 #include <algorithm>
+
+namespace {
+
+// Enter in a cell editor hands the text over and leaves the cell as Tab does, at once.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                auto* editor = qobject_cast<QWidget*>(object);
+                Q_EMIT commitData(editor);
+                Q_EMIT closeEditor(editor, QAbstractItemDelegate::EditNextItem);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+};
+
+} // namespace
 
 SheetGrid::SheetGrid(QWidget* parent) : QTableView(parent)
 {
@@ -31,6 +57,7 @@ SheetGrid::SheetGrid(QWidget* parent) : QTableView(parent)
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                     | QAbstractItemView::AnyKeyPressed);
     setTabKeyNavigation(true);
+    setItemDelegate(new CellDelegate(this));
     setWordWrap(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -99,11 +126,11 @@ void SheetGrid::discardEdit()
 
 void SheetGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    // Enter leaves the cell as Tab does; neither opens the next cell's editor.
+    // Tab and Enter leave the cell; neither opens the next cell's editor.
     QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
     if (!model_)
         return;
-    if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::SubmitModelCache)
+    if (hint == QAbstractItemDelegate::EditNextItem)
         runHandler([this] { moveToNextCell(); });
     else if (hint == QAbstractItemDelegate::EditPreviousItem)
         runHandler([this] { moveToPreviousCell(); });

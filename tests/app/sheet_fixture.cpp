@@ -6,10 +6,12 @@
 void SheetWindow::typeInto(int row, int column, const QString& text)
 {
     QTableView* view = grid();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
     view->setFocus();
     view->setCurrentIndex(view->model()->index(row, column));
     QTest::keyClick(view, Qt::Key_F2);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(view->currentIndex()));
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     QTest::keyClicks(editor, text);
