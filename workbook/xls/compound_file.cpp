@@ -271,8 +271,11 @@ int CompoundFile::findRootStream(const QString& name) const
     return -1;
 }
 
-std::string CompoundFile::serialize() const
+std::string CompoundFile::serialize(int replaced, std::string_view replacement) const
 {
+    auto content = [&](std::size_t i) {
+        return int(i) == replaced ? replacement : std::string_view(streams_[i]);
+    };
     const std::size_t sectorSize = std::size_t(1) << sectorShift_;
     const std::size_t perSector = sectorSize / 4;
     auto sectorsFor = [&](std::size_t bytes, std::size_t unit) { return (bytes + unit - 1) / unit; };
@@ -283,9 +286,9 @@ std::string CompoundFile::serialize() const
     std::vector<std::uint32_t> miniStart(entries_.size(), kEndOfChain);
     std::size_t bigSectors = 0;
     for (std::size_t i = 1; i < entries_.size(); ++i) {
-        if (entries_[i].type != DirectoryEntry::Stream || streams_[i].empty())
+        if (entries_[i].type != DirectoryEntry::Stream || content(i).empty())
             continue;
-        const std::string& data = streams_[i];
+        const std::string_view data = content(i);
         if (data.size() >= kMiniStreamCutoff) {
             bigSectors += sectorsFor(data.size(), sectorSize);
             continue;
@@ -330,8 +333,8 @@ std::string CompoundFile::serialize() const
     const std::uint32_t firstMiniStream = allocate(miniStreamSectors, 0);
     std::vector<std::uint32_t> bigStart(entries_.size(), kEndOfChain);
     for (std::size_t i = 1; i < entries_.size(); ++i)
-        if (entries_[i].type == DirectoryEntry::Stream && streams_[i].size() >= kMiniStreamCutoff)
-            bigStart[i] = allocate(sectorsFor(streams_[i].size(), sectorSize), 0);
+        if (entries_[i].type == DirectoryEntry::Stream && content(i).size() >= kMiniStreamCutoff)
+            bigStart[i] = allocate(sectorsFor(content(i).size(), sectorSize), 0);
 
     std::string out;
     out.reserve((next + 1) * sectorSize);
@@ -375,7 +378,7 @@ std::string CompoundFile::serialize() const
             writeU32(raw.data() + 120, std::uint32_t(miniStream.size()));
             writeU32(raw.data() + 124, 0);
         } else if (entries_[i].type == DirectoryEntry::Stream) {
-            const std::string& data = streams_[i];
+            const std::string_view data = content(i);
             const std::uint32_t start = data.empty() ? kEndOfChain
                                         : data.size() < kMiniStreamCutoff ? miniStart[i] : bigStart[i];
             writeU32(raw.data() + 116, start);
@@ -401,8 +404,8 @@ std::string CompoundFile::serialize() const
     out.append(miniStream);
     padSector();
     for (std::size_t i = 1; i < entries_.size(); ++i)
-        if (entries_[i].type == DirectoryEntry::Stream && streams_[i].size() >= kMiniStreamCutoff) {
-            out.append(streams_[i]);
+        if (entries_[i].type == DirectoryEntry::Stream && content(i).size() >= kMiniStreamCutoff) {
+            out.append(content(i));
             padSector();
         }
     return out;

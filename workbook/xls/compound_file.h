@@ -39,8 +39,9 @@ public:
     void setStreamData(int entry, std::string data) { streams_[entry] = std::move(data); }
     std::string takeStreamData(int entry) { return std::exchange(streams_[entry], {}); }
 
-    // The whole file laid out afresh, with the sector size it was read with.
-    std::string serialize() const;
+    // The whole file laid out afresh, with the sector size it was read with; the stream
+    // `replaced`, if given, with `replacement` as its content.
+    std::string serialize(int replaced = -1, std::string_view replacement = {}) const;
 
 private:
     int sectorShift_ = 9;

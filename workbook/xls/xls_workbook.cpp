@@ -75,14 +75,13 @@ std::unique_ptr<XlsWorkbook> XlsWorkbook::open(const QString& path)
     if (book->streamEntry_ < 0)
         throw notExpectedFormat();
     // The stream lives in the workbook from here on; the container gets it back on save.
-    book->current_.stream = book->file_.streamData(book->streamEntry_);
-    book->file_.setStreamData(book->streamEntry_, {});
-    book->current_.globals = readingContent(path, [&] { return readGlobals(book->current_.stream); });
+    book->current_.stream = std::make_shared<const std::string>(book->file_.takeStreamData(book->streamEntry_));
+    book->current_.globals = readingContent(path, [&] { return readGlobals(book->stream()); });
     const WorkbookGlobals& g = book->current_.globals;
     if (g.encrypted)
         throw passwordProtected(path);
     for (int i = 0; i < int(g.sheets.size()); ++i) {
-        if (g.sheets[i].offset < g.end || g.sheets[i].offset >= book->current_.stream.size())
+        if (g.sheets[i].offset < g.end || g.sheets[i].offset >= book->stream().size())
             throw badContent(path, QStringLiteral("工作表“%1”的位置超出工作簿流").arg(g.sheets[i].name));
         if (g.sheets[i].kind == 0)
             book->worksheetEntries_.push_back(i);
@@ -131,7 +130,7 @@ void XlsWorkbook::readCells(int sheet, CellSink& sink)
 {
     const int entry = sheetEntry(sheet);
     readingContent(path_, [&] {
-        readSheetCells(current_.stream, current_.globals.sheets[entry].offset, current_.globals, sink);
+        readSheetCells(stream(), current_.globals.sheets[entry].offset, current_.globals, sink);
         return 0;
     });
 }
@@ -151,11 +150,11 @@ void XlsWorkbook::requireWritable() const
 std::string_view XlsWorkbook::chunkOf(int entry) const
 {
     const std::uint32_t start = current_.globals.sheets[entry].offset;
-    std::size_t end = current_.stream.size();
+    std::size_t end = stream().size();
     for (const SheetEntry& s : current_.globals.sheets)
         if (s.offset > start)
             end = std::min<std::size_t>(end, s.offset);
-    return std::string_view(current_.stream).substr(start, end - start);
+    return stream().substr(start, end - start);
 }
 
 std::uint32_t XlsWorkbook::stringIndex(const QString& text)
@@ -183,7 +182,7 @@ std::uint16_t XlsWorkbook::dateStyle(std::vector<std::string>& extraXfs) const
         if (styles.isDate(std::uint16_t(xf)))
             return std::uint16_t(xf);
     // No date style yet: add one, a copy of the default cell style with the short date format.
-    RecordCursor cursor(current_.stream, 0);
+    RecordCursor cursor(stream(), 0);
     std::size_t seen = 0;
     while (cursor.position() < current_.globals.end) {
         const Record r = cursor.next();
@@ -276,8 +275,9 @@ SheetLayout& XlsWorkbook::editedLayout(int entry)
     auto [it, added] = edited_.try_emplace(entry);
     if (added) {
         try {
-            it->second.source = std::string(chunkOf(entry));
-            it->second.layout = std::make_unique<SheetLayout>(SheetLayout::parse(it->second.source));
+            // The layout refers into the stream as it is now; holding it keeps those bytes alive.
+            it->second.source = current_.stream;
+            it->second.layout = std::make_unique<SheetLayout>(SheetLayout::parse(chunkOf(entry)));
         } catch (...) {
             edited_.erase(it);
             throw;
@@ -312,7 +312,7 @@ void XlsWorkbook::deleteRow(int sheet, int row)
 void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::vector<std::string>& extraXfs)
 {
     const WorkbookGlobals& g = current_.globals;
-    const std::string_view stream = current_.stream;
+    const std::string_view stream = this->stream();
     std::vector<int> order(g.sheets.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](int a, int b) { return g.sheets[a].offset < g.sheets[b].offset; });
@@ -348,38 +348,29 @@ void XlsWorkbook::replaceSheet(int entry, const SheetLayout& layout, const std::
     globals.styles.finish();
     if (!unsaved_) {
         // The stream being replaced is the one in the file: keep it for revert().
-        savedStream_ = std::move(current_.stream);
+        savedStream_ = current_.stream;
         unsaved_ = true;
     }
-    current_.stream = std::move(out);
+    current_.stream = std::make_shared<const std::string>(std::move(out));
 }
 
 void XlsWorkbook::save()
 {
     checkUnchanged(path_, stamp_);
-    // The stream is lent to the container for the moment of laying out the file.
-    file_.setStreamData(streamEntry_, std::move(current_.stream));
-    std::string image;
-    try {
-        image = file_.serialize();
-    } catch (...) {
-        current_.stream = file_.takeStreamData(streamEntry_);
-        throw;
-    }
-    current_.stream = file_.takeStreamData(streamEntry_);
+    const std::string image = file_.serialize(streamEntry_, stream());
     stamp_ = safeSave(path_, QByteArray::fromRawData(image.data(), qsizetype(image.size())));
     unsaved_ = false;
-    savedStream_ = {};
+    savedStream_.reset();
 }
 
 void XlsWorkbook::revert()
 {
     if (unsaved_) {
         current_.stream = std::move(savedStream_);
-        savedStream_ = {};
+        savedStream_.reset();
         unsaved_ = false;
     }
-    current_.globals = readGlobals(current_.stream);
+    current_.globals = readGlobals(stream());
     stringIndex_.reset();
     edited_.clear();
 }

@@ -34,18 +34,22 @@ public:
     void revert() override;
 
 private:
+    // Streams are never changed in place: an edit makes a new one, so that the stream last
+    // saved and the sheets being edited can share the bytes they were read from.
+    using Stream = std::shared_ptr<const std::string>;
     struct State {
-        std::string stream;
+        Stream stream;
         WorkbookGlobals globals;
     };
-    // A sheet being edited: its bytes as they were when editing began, and the layout over them.
+    // A sheet being edited: the stream it was taken from when editing began, and the layout over it.
     struct EditedSheet {
-        std::string source;
+        Stream source;
         std::unique_ptr<SheetLayout> layout;
         ~EditedSheet();
     };
 
     XlsWorkbook() = default;
+    std::string_view stream() const { return *current_.stream; }
     int sheetEntry(int worksheet) const;   // BOUNDSHEET index of a listed worksheet
     void requireWritable() const;
     std::string_view chunkOf(int entry) const; // the sheet's part of the current stream
@@ -64,7 +68,7 @@ private:
     State current_;
     std::map<int, EditedSheet> edited_;   // by BOUNDSHEET index
     bool unsaved_ = false;
-    std::string savedStream_; // the stream as last saved, for revert(); only while unsaved_
+    Stream savedStream_; // the stream as last saved, for revert(); only while unsaved_
     std::optional<QHash<QString, std::uint32_t>> stringIndex_;
 };
 
