@@ -4,9 +4,9 @@
 
 #include <QDateTime>
 #include <QSet>
-#include <zlib.h>
+#include <libdeflate.h>
 
-#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace workbook::xlsx {
@@ -20,6 +20,10 @@ constexpr quint16 kDataDescriptorFlag = 1 << 3;
 constexpr quint16 kUtf8NameFlag = 1 << 11;
 // Deflate level for rewritten parts: a large sheet must be stored within a fraction of a second.
 constexpr int kDeflateLevel = 1;
+
+struct CompressorFree {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
 
 data::Error damaged() { return writeRefused(QStringLiteral("工作簿的 zip 目录已损坏，无法写回。")); }
 
@@ -139,21 +143,16 @@ std::vector<Entry> readCentralDirectory(const QByteArray& zip)
 void deflateInto(Entry& e, const QByteArray& content)
 {
     e.size = quint32(content.size());
-    e.crc = quint32(crc32_z(0, reinterpret_cast<const Bytef*>(content.constData()), size_t(content.size())));
-    z_stream z{};
-    if (deflateInit2(&z, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    e.crc = libdeflate_crc32(0, content.constData(), size_t(content.size()));
+    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(kDeflateLevel));
+    if (!compressor)
         throw writeRefused(QStringLiteral("内存不足。"));
-    e.content.resize(qsizetype(deflateBound(&z, uLong(content.size()))));
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.constData()));
-    z.avail_in = uInt(content.size());
-    z.next_out = reinterpret_cast<Bytef*>(e.content.data());
-    z.avail_out = uInt(e.content.size());
-    const int result = deflate(&z, Z_FINISH);
-    const qsizetype written = qsizetype(z.total_out);
-    deflateEnd(&z);
-    if (result != Z_STREAM_END)
+    e.content.resize(qsizetype(libdeflate_deflate_compress_bound(compressor.get(), size_t(content.size()))));
+    const size_t written = libdeflate_deflate_compress(compressor.get(), content.constData(), size_t(content.size()),
+                                                       e.content.data(), size_t(e.content.size()));
+    if (written == 0)
         throw writeRefused(QStringLiteral("无法压缩工作簿部件。"));
-    e.content.resize(written);
+    e.content.resize(qsizetype(written));
     e.compressedSize = quint32(written);
     e.method = kDeflated;
     e.versionNeeded = std::max<quint16>(e.versionNeeded, 20);
