@@ -22,6 +22,7 @@ int runClearProducts(const QStringList& args);
 int runClearCustomers(const QStringList& args);
 int runRecalcOrders(const QStringList& args);
 int runSyncCustomerNames(const QStringList& args);
+int runImport(const QStringList& args);
 
 // True when args holds --help or -h.
 bool wantsHelp(const QStringList& args);

@@ -47,6 +47,15 @@ const Command commands[] = {
      "  Writes each customer's name into the delivery orders of its code; asks nothing.\n"
      "  --settings FILE  the settings to connect with (default: DataSet.ini beside the program)\n",
      runSyncCustomerNames},
+    {"import", "import a sheet into the business database (导入数据)",
+     "import FILE [--sheet NAME] [--target product|customers|deliveryorder] [--office 2003|2007]\n"
+     "       [--settings FILE] [--yes] [--dry-run]\n"
+     "  Imports the sheet (default: the first) into the table its name or --target names, asking as\n"
+     "  the window does (--yes answers OK), and prints the window's report.\n"
+     "  --dry-run         lists the records that would go in, with their numbers, and those skipped;\n"
+     "                    changes nothing\n"
+     "  --settings FILE   the settings to connect with (default: DataSet.ini beside the program)\n",
+     runImport},
 };
 
 void printOverview()
