@@ -1,6 +1,7 @@
 #include "import/import_sheet.h"
 #include "import/import_target.h"
 #include "tests/import/import_fixture.h"
+#include "tests/support/qt_printers.h"
 #include "tests/support/business_database.h"
 
 #include "data/error.h"
@@ -184,10 +185,11 @@ TEST_P(ImportSheetTest, Cases)
         dialog.answers = {c.answer};
         data::NoProgress progress;
         const QString error = runImport(w, c.list, c.sheet.name + u'$', dialog, progress);
-        if (c.error.isEmpty())
+        if (c.error.isEmpty()) {
             EXPECT_EQ(error, QString());
-        else
+        } else {
             EXPECT_TRUE(error.contains(c.error)) << error.toStdString();
+        }
         EXPECT_EQ(dialog.reports, c.reports);
         EXPECT_EQ(db.column(QStringLiteral("select %1 from %2 order by ID1").arg(c.columns, c.table)), c.stored);
         EXPECT_EQ(db.column(QStringLiteral("select ID1 from T_SysID")), c.counter);

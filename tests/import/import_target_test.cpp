@@ -1,5 +1,6 @@
 #include "import/import_target.h"
 #include "tests/import/import_fixture.h"
+#include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
 
