@@ -6,8 +6,9 @@
 
 namespace importer {
 
-ImportBatch::ImportBatch(data::Query& qryID, data::Query& qryCheck, const QString& table, std::vector<bool> assigned)
-    : qryID_(qryID), qryCheck_(qryCheck), table_(table), assigned_(std::move(assigned))
+ImportBatch::ImportBatch(data::Query& qryID, data::Query& qryCheck, const QString& table, std::vector<bool> assigned,
+                         BatchLimits limits)
+    : qryID_(qryID), qryCheck_(qryCheck), table_(table), assigned_(std::move(assigned)), limits_(limits)
 {
 }
 
@@ -39,7 +40,7 @@ void ImportBatch::rowStored(qint64 counter)
 
 void ImportBatch::commitWhenDue()
 {
-    if (open_ && (pending_.size() >= maxRows || age_.elapsed() >= maxMilliseconds))
+    if (open_ && (static_cast<int>(pending_.size()) >= limits_.rows || age_.elapsed() >= limits_.milliseconds))
         finish();
 }
 

@@ -7,6 +7,12 @@
 
 namespace importer {
 
+// How much one commit holds at most: rows, and the time since its first row.
+struct BatchLimits {
+    int rows = 5000;
+    qint64 milliseconds = 250;
+};
+
 // Commits the new rows of an import in bounded transactions, each holding its rows and the
 // counter that covers them, so that one commit per row is not paid while what can be observed
 // stays the same: after an error every row posted before it is stored, the failing row is not,
@@ -14,7 +20,8 @@ namespace importer {
 class ImportBatch {
 public:
     // `assigned` marks the fields of qryCheck that every new row sets.
-    ImportBatch(data::Query& qryID, data::Query& qryCheck, const QString& table, std::vector<bool> assigned);
+    ImportBatch(data::Query& qryID, data::Query& qryCheck, const QString& table, std::vector<bool> assigned,
+                BatchLimits limits);
     ~ImportBatch(); // an unfinished batch is rolled back
     ImportBatch(const ImportBatch&) = delete;
     ImportBatch& operator=(const ImportBatch&) = delete;
@@ -31,9 +38,6 @@ public:
     // so it is rolled back and the rows posted before the error are written again with their counter.
     void recoverAfterError() noexcept;
 
-    static constexpr int maxRows = 5000;
-    static constexpr qint64 maxMilliseconds = 250;
-
 private:
     void writeCounter();
     void commit();
@@ -43,6 +47,7 @@ private:
     data::Query& qryCheck_;
     QString table_;
     std::vector<bool> assigned_;
+    BatchLimits limits_;
     data::Provider* provider_ = nullptr;
     bool open_ = false;
     qint64 stored_ = -1;              // number of the last stored row, -1 before the first

@@ -36,7 +36,7 @@ struct ColumnMap {
 } // namespace
 
 void ImportSheet(data::Table& atTable, data::Query& qryID, data::Query& qryCheck, const ImportTarget& target,
-                 data::UserDialog& dialog, data::Progress& progress)
+                 data::UserDialog& dialog, data::Progress& progress, BatchLimits limits)
 {
     qint64 counter = openCounter(qryID);
     int added = 0;
@@ -52,7 +52,7 @@ void ImportSheet(data::Table& atTable, data::Query& qryID, data::Query& qryCheck
             qryCheck.append();
             if (!columns) {
                 columns.emplace(atTable, qryCheck);
-                batch.emplace(qryID, qryCheck, target.table, columns->assigned);
+                batch.emplace(qryID, qryCheck, target.table, columns->assigned, limits);
             }
             batch->begin();
             qryCheck.fields(columns->id1).setAsInteger(counter);
