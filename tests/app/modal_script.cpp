@@ -37,9 +37,14 @@ void ModalScript::poll()
             dialog->done(QDialog::Rejected);
         return;
     }
+    // Answered from the event loop, not from the timer, so that boxes the answer itself opens
+    // are seen by the next poll.
     Answer answer = std::move(answers_.front());
     answers_.pop_front();
-    answer(modal);
+    QMetaObject::invokeMethod(this, [answer, target = QPointer<QWidget>(modal)] {
+        if (target)
+            answer(target);
+    }, Qt::QueuedConnection);
 }
 
 bool ModalScript::eventFilter(QObject* watched, QEvent* event)
