@@ -260,6 +260,11 @@ void Tfrm_Excel::connectHandlers()
     onClick(BtnView, &Tfrm_Excel::BtnViewClick);
     onClick(BtnExit, &Tfrm_Excel::BtnExitClick);
     onClick(btnOpenTable, &Tfrm_Excel::btnOpenTableClick);
+    onClick(btnExec, &Tfrm_Excel::btnExecClick);
+    onClick(btnDelete, &Tfrm_Excel::btnDeleteClick);
+    onClick(btn1, &Tfrm_Excel::btn1Click);
+    onClick(Button1, &Tfrm_Excel::Button1Click);
+    onClick(Button2, &Tfrm_Excel::Button2Click);
     connect(gdTable, &SheetGrid::titleButtonClicked, this,
             [this](const QString& fieldName) { runHandler([&] { gdTableTitleButtonClick(fieldName); }); });
 }

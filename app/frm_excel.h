@@ -9,6 +9,9 @@
 #include <memory>
 
 class FilterDialog;
+namespace importer {
+struct ImportTarget;
+}
 class Panel;
 class QComboBox;
 class QFileDialog;
@@ -64,6 +67,12 @@ private:
     void BtnDeleteRecordClick();
     void BtnViewClick();
     void BtnExitClick();
+    void btnExecClick();
+    void ImportSheet(const importer::ImportTarget& target);
+    void btnDeleteClick();
+    void btn1Click();
+    void Button1Click();
+    void Button2Click();
 
     void openSheet(const QString& sheetName);
 
