@@ -9,6 +9,7 @@
 #include "app/sheet_grid.h"
 #include "app/sheet_model.h"
 #include "app/workbook_settings.h"
+#include "data/business_connection.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,10 +21,6 @@
 #include <QShowEvent>
 #include <QToolButton>
 
-#if __has_include("data/business_connection.h")
-#include "data/business_connection.h"
-#define VARNELO_HAS_STARTUP_CONNECTION 1
-#endif
 
 void Tfrm_Excel::showEvent(QShowEvent* event)
 {
@@ -41,12 +38,8 @@ void Tfrm_Excel::closeEvent(QCloseEvent* event)
 
 void Tfrm_Excel::FormShow()
 {
-#ifdef VARNELO_HAS_STARTUP_CONNECTION
+    // Reads DataSet.ini and connects the business database; every failure is dropped there.
     data::startUpConnection(ConnADO, QCoreApplication::applicationDirPath());
-#else
-    // START-UP CONNECTION: the business connection is made here once the data layer's
-    // start-up function is in the tree (it reads the settings and connects ConnADO).
-#endif
 }
 
 void Tfrm_Excel::FormClose()
