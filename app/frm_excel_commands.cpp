@@ -2,6 +2,7 @@
 // window's data-access objects, its message boxes and a progress dialog.
 #include "app/frm_excel.h"
 #include "app/progress_window.h"
+#include "app/sheet_grid.h"
 #include "import/import_sheet.h"
 #include "import/import_target.h"
 #include "maintenance/clear_commands.h"
@@ -12,6 +13,7 @@
 
 void Tfrm_Excel::btnExecClick()
 {
+    gdTable->commitEdit(); // a cell being typed into belongs to the row the import reads
     const auto target = importer::chooseImportTarget(cbbTable->currentText(), cbTableName->currentText(), messages);
     if (target)
         ImportSheet(*target);

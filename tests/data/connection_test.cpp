@@ -126,4 +126,21 @@ TEST(StartUpConnection, SwallowsFailuresAndConnectsLater)
     EXPECT_EQ(q.recordCount(), 1);
 }
 
+TEST(StartUpConnection, ReadsTheScrambledSettingsBesideTheExecutable)
+{
+    QTemporaryDir exeDir, dataDir;
+    const QString database = dataDir.filePath(QStringLiteral("店铺.sdb"));
+    data::createBusinessDatabase(database, true);
+    QFile ini(exeDir.filePath(QStringLiteral("DataSet.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[database]\r\nDataType = " + settings::EncryptStr("Jet") + "\r\nDataPath=" +
+              settings::EncryptStr(settings::toGbk(database)) + "\r\n");
+    ini.close();
+    data::Connection conn(QStringLiteral("ConnADO"));
+    data::startUpConnection(conn, exeDir.path());
+    EXPECT_TRUE(conn.connected());
+    EXPECT_EQ(settings::fromGbk(settings::DataSetInfo.DataPath), database);
+    EXPECT_EQ(conn.connectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + database + jetTail);
+}
+
 } // namespace
