@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
+#include <map>
 
 namespace data {
 
@@ -312,11 +313,17 @@ private:
         return terms.join(QStringLiteral(" AND "));
     }
 
+    // Statements are prepared once per text: an import posts thousands of rows of one shape.
     int run(const QString& sql, const QVariantList& binds)
     {
-        QSqlQuery q(provider_.database());
-        if (!q.prepare(sql))
-            provider_.raise(q.lastError(), sql);
+        auto found = prepared_.find(sql);
+        if (found == prepared_.end()) {
+            QSqlQuery fresh(provider_.database());
+            if (!fresh.prepare(sql))
+                provider_.raise(fresh.lastError(), sql);
+            found = prepared_.emplace(sql, std::move(fresh)).first;
+        }
+        QSqlQuery& q = found->second;
         for (int i = 0; i < binds.size(); ++i)
             q.bindValue(i, binds[i]);
         if (!q.exec())
@@ -355,6 +362,7 @@ private:
     std::vector<FieldInfo> fields_;
     std::vector<int> columnOf_; // table column of each field, -1 for computed ones
     std::vector<int> keyFields_;
+    std::map<QString, QSqlQuery> prepared_;
 };
 
 // ---------------------------------------------------------------- provider
