@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/terminal.h"
 #include "cli/workbook_options.h"
 
 #include "data/business_connection.h"
@@ -32,66 +33,6 @@ struct ImportOptions {
     bool yes = false;
     bool dryRun = false;
     workbook::OfficeFormat office = workbook::OfficeFormat::Office2007;
-};
-
-// The import's message boxes on a terminal: the question reads y/yes/ok from standard input
-// (anything else is Cancel) unless --yes answers it; reports go to standard output.
-class TerminalDialog : public data::UserDialog {
-public:
-    explicit TerminalDialog(bool yes) : yes_(yes) {}
-
-    bool askOkCancel(const QString& text, const QString& caption) override
-    {
-        std::printf("%s: %s (y/N) ", caption.toUtf8().constData(), text.toUtf8().constData());
-        if (yes_) {
-            std::printf("y\n");
-            return true;
-        }
-        std::fflush(stdout);
-        std::string line;
-        std::getline(std::cin, line);
-        if (::isatty(STDIN_FILENO) != 1) // a terminal echoes the answer; show a piped one too
-            std::printf("%s\n", line.c_str());
-        const QString answer = QString::fromStdString(line).trimmed().toLower();
-        return answer == QLatin1String("y") || answer == QLatin1String("yes") || answer == QLatin1String("ok");
-    }
-
-    void report(const QString& text, const QString& caption, data::ReportIcon) override
-    {
-        std::printf("%s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        std::fflush(stdout);
-    }
-
-private:
-    bool yes_;
-};
-
-// "subject done/total" on one line of standard error when it is a terminal, a few times a second.
-class TerminalProgress : public data::Progress {
-public:
-    TerminalProgress() : shown_(::isatty(STDERR_FILENO) == 1) { clock_.start(); }
-    ~TerminalProgress() override
-    {
-        if (drawn_)
-            std::fprintf(stderr, "\n");
-    }
-    TerminalProgress(const TerminalProgress&) = delete;
-    TerminalProgress& operator=(const TerminalProgress&) = delete;
-
-    bool advance(int done, int total, const QString& subject) override
-    {
-        if (!shown_ || (done != total && clock_.elapsed() < 200))
-            return true;
-        clock_.restart();
-        std::fprintf(stderr, "\r%s %d/%d", subject.toUtf8().constData(), done, total);
-        drawn_ = true;
-        return true;
-    }
-
-private:
-    bool shown_;
-    bool drawn_ = false;
-    QElapsedTimer clock_;
 };
 
 bool parseOptions(QStringList args, ImportOptions& options, QString& error)

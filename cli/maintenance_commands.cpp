@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/terminal.h"
 
 #include "data/business_connection.h"
 #include "data/connection.h"
@@ -26,69 +27,6 @@ namespace {
 struct MaintenanceOptions {
     QString settingsFile; // empty: DataSet.ini beside the program
     bool yes = false;
-};
-
-// The window's message boxes on a terminal: questions read an answer from standard input
-// (anything but y/yes/ok is Cancel), or are answered OK by --yes.
-class TerminalDialog : public data::UserDialog {
-public:
-    explicit TerminalDialog(bool yes) : yes_(yes) {}
-
-    bool askOkCancel(const QString& text, const QString& caption) override
-    {
-        std::printf("%s: %s (y/N) ", caption.toUtf8().constData(), text.toUtf8().constData());
-        if (yes_) {
-            std::printf("y\n");
-            return true;
-        }
-        std::fflush(stdout);
-        std::string line;
-        std::getline(std::cin, line);
-        const QString answer = QString::fromStdString(line).trimmed().toLower();
-        const bool ok = answer == QLatin1String("y") || answer == QLatin1String("yes") || answer == QLatin1String("ok");
-        if (::isatty(STDIN_FILENO) != 1) // a terminal echoes the answer; show a piped one too
-            std::printf("%s\n", line.c_str());
-        declined_ = declined_ || !ok;
-        return ok;
-    }
-
-    void report(const QString& text, const QString& caption, data::ReportIcon) override
-    {
-        std::printf("%s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        std::fflush(stdout);
-    }
-
-    bool declined() const { return declined_; }
-
-private:
-    bool yes_;
-    bool declined_ = false;
-};
-
-// "subject done/total" on one line of a terminal's standard error, a few times a second.
-class TerminalProgress : public data::Progress {
-public:
-    TerminalProgress() : shown_(::isatty(STDERR_FILENO) == 1) { clock_.start(); }
-    ~TerminalProgress() override
-    {
-        if (drawn_)
-            std::fprintf(stderr, "\n");
-    }
-
-    bool advance(int done, int total, const QString& subject) override
-    {
-        if (!shown_ || (done != total && clock_.elapsed() < 200))
-            return true;
-        clock_.restart();
-        std::fprintf(stderr, "\r%s %d/%d", subject.toUtf8().constData(), done, total);
-        drawn_ = true;
-        return true;
-    }
-
-private:
-    bool shown_;
-    bool drawn_ = false;
-    QElapsedTimer clock_;
 };
 
 bool parseOptions(const char* command, const QStringList& args, MaintenanceOptions& options, QString& error)
